@@ -1,0 +1,67 @@
+// The library's one error type, returned as a value by every operation that
+// can fail. Only the Python binding turns it into an exception.
+#ifndef DROVIK_QUANTITY_DROVIK_ERROR_H_
+#define DROVIK_QUANTITY_DROVIK_ERROR_H_
+
+#include <string>
+
+#include "base/expected.h"
+
+namespace drovik {
+
+class DrovikError {
+ public:
+  enum class Kind {
+    UnitNotFound,          // "Unit {} not found"
+    ConstantNotFound,      // "Constant {} not found"
+    IncompatibleUnits,     // "{} and {} are not compatible"
+    NotCoercibleToUnit,    // "{} cannot be coerced into a unit"
+    NotCoercibleToNumber,  // "{} cannot be coerced into a number"
+  };
+
+  // The Python exception each kind becomes.
+  enum class PythonType { LookupError, TypeError };
+
+  static DrovikError unit_not_found(std::string text) {
+    return DrovikError(Kind::UnitNotFound, std::move(text));
+  }
+  static DrovikError constant_not_found(std::string name) {
+    return DrovikError(Kind::ConstantNotFound, std::move(name));
+  }
+  static DrovikError incompatible_units(std::string first, std::string second) {
+    return DrovikError(Kind::IncompatibleUnits, std::move(first), std::move(second));
+  }
+  static DrovikError not_coercible_to_unit(std::string object_text) {
+    return DrovikError(Kind::NotCoercibleToUnit, std::move(object_text));
+  }
+  static DrovikError not_coercible_to_number(std::string object_text) {
+    return DrovikError(Kind::NotCoercibleToNumber, std::move(object_text));
+  }
+
+  Kind kind() const { return kind_; }
+  const std::string& first() const { return first_; }
+  const std::string& second() const { return second_; }
+
+  // The payload texts are inserted as they are: no quoting, no escaping.
+  std::string message() const;
+  PythonType python_type() const;
+
+ private:
+  DrovikError(Kind kind, std::string first, std::string second = {})
+      : kind_(kind), first_(std::move(first)), second_(std::move(second)) {}
+
+  Kind kind_;
+  std::string first_;
+  std::string second_;
+};
+
+template <class T>
+using Result = Expected<T, DrovikError>;
+
+inline Unexpected<DrovikError> fail(DrovikError error) {
+  return Unexpected<DrovikError>(std::move(error));
+}
+
+}  // namespace drovik
+
+#endif  // DROVIK_QUANTITY_DROVIK_ERROR_H_

@@ -1,0 +1,77 @@
+#include "quantity/quantity_arithmetic.h"
+
+#include <cmath>
+
+#include "unit/unit_arithmetic.h"
+#include "unit/unit_text.h"
+
+namespace drovik {
+namespace {
+
+// b's value expressed in a's unit, without offsets; fails unless the two
+// have the same dimension.
+Result<double> rescaled_to(const Drovik& a, const Drovik& b) {
+  if (!(a.unit.dimensions() == b.unit.dimensions())) {
+    return fail(DrovikError::incompatible_units(as_string(a.unit), as_string(b.unit)));
+  }
+  return (b.unit.scale() * b.value) / a.unit.scale();
+}
+
+template <double (*Function)(double)>
+Result<double> of_dimensionless(const Drovik& a) {
+  Result<double> x = as_unitless(a);
+  if (!x) return x;
+  return Function(*x);
+}
+
+double c_exp(double x) { return std::exp(x); }
+double c_log(double x) { return std::log(x); }
+double c_log10(double x) { return std::log10(x); }
+
+}  // namespace
+
+Result<Drovik> add(const Drovik& a, const Drovik& b) {
+  Result<double> other = rescaled_to(a, b);
+  if (!other) return fail(std::move(other).error());
+  return Drovik{a.value + *other, a.unit};
+}
+
+Result<Drovik> subtract(const Drovik& a, const Drovik& b) {
+  Result<double> other = rescaled_to(a, b);
+  if (!other) return fail(std::move(other).error());
+  return Drovik{a.value - *other, a.unit};
+}
+
+Result<Drovik> reflected_subtract(const Drovik& a, const Drovik& b) {
+  Result<double> other = rescaled_to(a, b);
+  if (!other) return fail(std::move(other).error());
+  return Drovik{*other - a.value, a.unit};
+}
+
+Drovik multiply(const Drovik& a, const Drovik& b) {
+  return Drovik{a.value * b.value, mul(a.unit, b.unit)};
+}
+
+Drovik divide(const Drovik& a, const Drovik& b) {
+  return Drovik{a.value / b.value, div(a.unit, b.unit)};
+}
+
+Drovik reflected_divide(const Drovik& a, const Drovik& b) {
+  return Drovik{b.value / a.value, div(b.unit, a.unit)};
+}
+
+Result<Drovik> power(const Drovik& base, const Drovik& exponent) {
+  Result<double> k = as_unitless(exponent);
+  if (!k) return fail(std::move(k).error());
+  return Drovik{std::pow(base.value, *k), pow(base.unit, *k)};
+}
+
+Result<double> exp(const Drovik& a) { return of_dimensionless<c_exp>(a); }
+Result<double> log(const Drovik& a) { return of_dimensionless<c_log>(a); }
+Result<double> log10(const Drovik& a) { return of_dimensionless<c_log10>(a); }
+
+Drovik negate(const Drovik& a) { return Drovik{-a.value, a.unit}; }
+Drovik positive(const Drovik& a) { return a; }
+Drovik absolute(const Drovik& a) { return Drovik{std::fabs(a.value), a.unit}; }
+
+}  // namespace drovik

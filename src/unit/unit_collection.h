@@ -1,0 +1,62 @@
+// A product of single units, each raised to a double exponent, with the
+// dimension vector and scale of the whole product cached beside it.
+#ifndef DROVIK_UNIT_UNIT_COLLECTION_H_
+#define DROVIK_UNIT_UNIT_COLLECTION_H_
+
+#include <cstddef>
+
+#include "base/inline_vector.h"
+#include "catalogue/dimension_vector.h"
+#include "unit/single_unit.h"
+
+namespace drovik {
+
+struct UnitEntry {
+  SingleUnit unit;
+  double exponent;
+};
+
+// The entries form a map from unit to exponent with at most one entry per
+// unit (under SingleUnit equality). Their order is unspecified. The cached
+// dimensions and scale are never recomputed from the entries: each operation
+// that builds a collection computes them alongside, with the double operations
+// its definition fixes.
+class UnitCollection {
+ public:
+  // The unitless collection: no entries, zero dimensions, scale 1.0.
+  UnitCollection() = default;
+  // The collection of one unit with exponent 1.0.
+  explicit UnitCollection(SingleUnit unit)
+      : dimensions_(unit.dimensions()), scale_(unit.scale()) {
+    entries_.emplace_back(UnitEntry{std::move(unit), 1.0});
+  }
+  UnitCollection(const DimensionVector& dimensions, double scale)
+      : dimensions_(dimensions), scale_(scale) {}
+
+  const DimensionVector& dimensions() const { return dimensions_; }
+  double scale() const { return scale_; }
+  std::size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  const UnitEntry& operator[](std::size_t i) const { return entries_[i]; }
+  UnitEntry& operator[](std::size_t i) { return entries_[i]; }
+
+  // Index of the entry whose unit equals `unit`, or size() when none does.
+  std::size_t find(const SingleUnit& unit) const;
+  // Inserts a unit known to be absent.
+  void insert(SingleUnit unit, double exponent) {
+    entries_.emplace_back(UnitEntry{std::move(unit), exponent});
+  }
+  void remove_at(std::size_t i) { entries_.swap_remove(i); }
+
+  void set_dimensions(const DimensionVector& dimensions) { dimensions_ = dimensions; }
+  void set_scale(double scale) { scale_ = scale; }
+
+ private:
+  InlineVector<UnitEntry, 4> entries_;
+  DimensionVector dimensions_{};
+  double scale_ = 1.0;
+};
+
+}  // namespace drovik
+
+#endif  // DROVIK_UNIT_UNIT_COLLECTION_H_

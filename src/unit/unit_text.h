@@ -1,0 +1,25 @@
+// Rendering of unit collections: "[kg.m/s2]" with symbols, or
+// "[kilogram.meter/second2]" with names.
+#ifndef DROVIK_UNIT_UNIT_TEXT_H_
+#define DROVIK_UNIT_UNIT_TEXT_H_
+
+#include <string>
+
+#include "unit/unit_collection.h"
+
+namespace drovik {
+
+// Positive exponents go to the numerator, negative ones (by magnitude) to the
+// denominator; exponents of exactly +-1 are not written, zero and NaN
+// exponents hide their unit. Each side is sorted byte-wise and joined with
+// ".". A pure denominator renders as "[1/...]", the unitless collection as
+// "[]".
+std::string as_string(const UnitCollection& units);
+std::string as_descriptive_string(const UnitCollection& units);
+
+void append_unit_text(std::string& out, const UnitCollection& units);
+void append_descriptive_unit_text(std::string& out, const UnitCollection& units);
+
+}  // namespace drovik
+
+#endif  // DROVIK_UNIT_UNIT_TEXT_H_
