@@ -1,0 +1,87 @@
+// Many threads sharing one quantity record: readers take shared claims and
+// build, convert and render quantities from it while others try the exclusive
+// claim. Run under ThreadSanitizer, this is the race check of the core.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "quantity/borrow_counter.h"
+#include "quantity/quantity.h"
+#include "quantity/quantity_arithmetic.h"
+#include "quantity/quantity_rounding.h"
+#include "quantity/quantity_text.h"
+#include "test_helpers.h"
+
+namespace drovik {
+namespace {
+
+TEST(BorrowCounter, SharedAndExclusiveClaimsExcludeEachOther) {
+  BorrowCounter counter;
+  EXPECT_TRUE(counter.try_borrow_shared());
+  EXPECT_TRUE(counter.try_borrow_shared());
+  EXPECT_FALSE(counter.try_borrow_exclusive());
+  counter.release_shared();
+  counter.release_shared();
+  EXPECT_TRUE(counter.try_borrow_exclusive());
+  EXPECT_FALSE(counter.try_borrow_shared());
+  EXPECT_FALSE(counter.try_borrow_exclusive());
+  counter.release_exclusive();
+  EXPECT_EQ(counter.load(), 0);
+}
+
+struct SharedRecord {
+  BorrowCounter borrow;
+  Drovik quantity = testing::quantity(12.5, "km/hr");
+};
+
+TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
+  SharedRecord record;
+  Drovik custom_unit = custom("league", "lea", UnitCoercible::from_float(4828.032));
+  record.quantity = multiply(record.quantity, custom_unit);
+  const std::string expected_text = to_text(record.quantity);
+  const std::size_t unit_count = record.quantity.unit.size();  // km, hr, lea
+  constexpr int kReaders = 6;
+  constexpr int kWriters = 2;
+  constexpr int kRounds = 2000;
+  std::atomic<int> refused_shared{0}, refused_exclusive{0}, wrong{0};
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kReaders; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        if (!record.borrow.try_borrow_shared()) {
+          ++refused_shared;
+          continue;
+        }
+        Drovik copy = record.quantity;
+        auto in_base = as_base_units(copy);
+        if (to_text(record.quantity) != expected_text || !in_base) ++wrong;
+        Drovik squared = multiply(record.quantity, copy);
+        if (squared.unit.size() != unit_count) ++wrong;
+        record.borrow.release_shared();
+      }
+    });
+  }
+  for (int t = 0; t < kWriters; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < kRounds; ++i) {
+        if (!record.borrow.try_borrow_exclusive()) {
+          ++refused_exclusive;
+          continue;
+        }
+        Drovik rounded = round_sfig(record.quantity, 3);
+        if (rounded.unit.size() != unit_count) ++wrong;
+        record.borrow.release_exclusive();
+      }
+    });
+  }
+  for (std::thread& t : threads) t.join();
+  EXPECT_EQ(wrong.load(), 0);
+  EXPECT_EQ(record.borrow.load(), 0);
+  EXPECT_EQ(to_text(record.quantity), expected_text);
+}
+
+}  // namespace
+}  // namespace drovik

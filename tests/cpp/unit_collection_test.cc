@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "base/inline_vector.h"
+#include "catalogue/unit_table.h"
+#include "test_helpers.h"
+#include "unit/unit_arithmetic.h"
+#include "unit/unit_word_resolution.h"
+
+namespace drovik {
+namespace {
+
+using testing::units_of;
+
+const DimensionVector kLength{{0, 0, 0, 0, 0, 1, 0, 0}};
+
+TEST(SingleUnit, CreatedFromARowKeepsEveryField) {
+  SingleUnit celsius = create_from_unit_def(kUnitTable[17]);
+  EXPECT_EQ(celsius.name().str(), "degree Celsius");
+  EXPECT_EQ(celsius.symbol().str(), "\xC2\xB0" "C");
+  EXPECT_EQ(celsius.scale(), 1.0);
+  EXPECT_EQ(celsius.offset(), -273.15);
+  EXPECT_EQ(celsius.dimensions(), (DimensionVector{{0, 0, 0, 1, 0, 0, 0, 0}}));
+}
+
+TEST(SingleUnit, ACustomUnitWithTheSameFieldsIsTheCatalogueUnit) {
+  SingleUnit meter = create_from_unit_def(kBaseUnits[5]);
+  EXPECT_EQ(SingleUnit::custom("meter", "m", 1.0, kLength), meter);
+  EXPECT_FALSE(SingleUnit::custom("meter", "m", 2.0, kLength) == meter);
+  EXPECT_FALSE(SingleUnit::custom("meter", "M", 1.0, kLength) == meter);
+  EXPECT_FALSE(SingleUnit::custom("metre", "m", 1.0, kLength) == meter);
+  // The same texts split differently between prefix and unit still match.
+  EXPECT_EQ(SingleUnit::custom("kilometer", "km", 1000.0, kLength), *search_for_unit_name("km"));
+}
+
+TEST(SingleUnit, ANaNFieldMakesAUnitUnequalToItself) {
+  SingleUnit odd = SingleUnit::custom("odd", "o", std::nan(""), kLength);
+  EXPECT_FALSE(odd == odd);
+}
+
+TEST(UnitWord, ComparesTheJoinedText) {
+  EXPECT_EQ((UnitWord{"kilo", "meter"}), (UnitWord{"", "kilometer"}));
+  EXPECT_EQ((UnitWord{"kil", "ometer"}), (UnitWord{"kilom", "eter"}));
+  EXPECT_FALSE((UnitWord{"kilo", "meter"}) == (UnitWord{"", "kilometre"}));
+  EXPECT_FALSE((UnitWord{"k", "m"}) == (UnitWord{"", "kmm"}));
+}
+
+TEST(UnitCollection, TheUnitlessCollection) {
+  UnitCollection none;
+  EXPECT_EQ(none.size(), 0u);
+  EXPECT_EQ(none.scale(), 1.0);
+  EXPECT_EQ(none.dimensions(), DimensionVector{});
+}
+
+TEST(UnitCollection, OneUnitTakesItsScaleAndDimensions) {
+  UnitCollection km(*search_for_unit_name("km"));
+  EXPECT_EQ(km.size(), 1u);
+  EXPECT_EQ(km[0].exponent, 1.0);
+  EXPECT_EQ(km.scale(), 1000.0);
+  EXPECT_EQ(km.dimensions(), kLength);
+}
+
+TEST(UnitCollection, EqualCustomAndCatalogueUnitsShareOneEntry) {
+  UnitCollection custom_meter(SingleUnit::custom("meter", "m", 1.0, kLength));
+  UnitCollection product = mul(units_of("m"), custom_meter);
+  ASSERT_EQ(product.size(), 1u);
+  EXPECT_EQ(product[0].exponent, 2.0);
+
+  UnitCollection double_meter(SingleUnit::custom("meter", "m", 2.0, kLength));
+  EXPECT_EQ(mul(units_of("m"), double_meter).size(), 2u);
+  EXPECT_EQ(as_string(mul(units_of("m"), double_meter)), "[m.m]");
+}
+
+TEST(UnitCollection, ManyUnitsSpillOutOfTheInlineStorage) {
+  UnitCollection product = units_of("kg.m.s.A.K.mol.cd.USD/hr.ft");
+  EXPECT_EQ(product.size(), 10u);
+  UnitCollection copy = product;
+  EXPECT_EQ(as_string(copy), "[A.K.USD.cd.kg.m.mol.s/ft.hr]");
+  UnitCollection back = div(div(copy, units_of("kg.m.s.A.K")), units_of("mol.cd.USD/hr.ft"));
+  EXPECT_EQ(back.size(), 0u);
+  EXPECT_EQ(as_string(back), "[]");
+}
+
+TEST(InlineVector, KeepsEveryElementAcrossSpillsAndRemovals) {
+  InlineVector<std::string, 2> v;
+  for (int i = 0; i < 6; ++i) v.emplace_back(std::to_string(i) + std::string(20, 'x'));
+  v.swap_remove(0);  // the last element moves to the front
+  v.swap_remove(3);
+  ASSERT_EQ(v.size(), 4u);
+  InlineVector<std::string, 2> moved = std::move(v);
+  EXPECT_EQ(v.size(), 0u);
+  std::string firsts;
+  for (std::size_t i = 0; i < moved.size(); ++i) firsts += moved[i][0];
+  EXPECT_EQ(firsts, "5124");
+  InlineVector<std::string, 2> copy;
+  copy = moved;
+  EXPECT_EQ(copy[3], moved[3]);
+}
+
+}  // namespace
+}  // namespace drovik

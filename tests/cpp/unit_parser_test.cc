@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "unit/unit_parser.h"
+#include "unit/unit_text.h"
+
+namespace drovik {
+namespace {
+
+struct ParseCase {
+  const char* text;
+  const char* rendered;  // nullptr: the text does not parse
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }
+
+class FromUnitName : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(FromUnitName, ParsesToTheRenderedCollection) {
+  std::optional<UnitCollection> units = from_unit_name(GetParam().text);
+  if (GetParam().rendered == nullptr) {
+    EXPECT_FALSE(units.has_value()) << as_string(*units);
+  } else {
+    ASSERT_TRUE(units.has_value());
+    EXPECT_EQ(as_string(*units), GetParam().rendered);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Expressions, FromUnitName,
+    ::testing::Values(
+        ParseCase{"m/s2", "[m/s2]"}, ParseCase{"kg.m2/s2", "[kg.m2/s2]"},
+        ParseCase{"m.2", "[m]"}, ParseCase{"W/m2.K4", "[W/K4.m2]"},
+        ParseCase{"J/K.mol", "[J/K.mol]"}, ParseCase{"coulomb/mol", "[C/mol]"},
+        ParseCase{"1/s", "[1/s]"}, ParseCase{"/s", "[1/s]"}, ParseCase{"m/", "[m]"},
+        ParseCase{"km/h", "[km]"}, ParseCase{"km/hr", "[km/hr]"}, ParseCase{"  m  ", "[m]"},
+        ParseCase{"degree Celsius", "[\xC2\xB0" "C]"},
+        ParseCase{"deg C/s", "[\xC2\xB0" "C/s]"}, ParseCase{"m.m", "[m2]"},
+        ParseCase{"s/s2", "[1/s]"}, ParseCase{"m.s0", "[m]"}, ParseCase{"m.foo", "[m]"},
+        ParseCase{"m2x.s", "[s]"}, ParseCase{"m12.s", "[s]"}, ParseCase{"s-1.m", "[m]"},
+        ParseCase{"m..s", "[m.s]"}, ParseCase{"1.m", "[m]"},
+        // U+2003 EM SPACE and U+3000 IDEOGRAPHIC SPACE are white space.
+        ParseCase{"\xE2\x80\x83m/s\xE3\x80\x80", "[m/s]"},
+        ParseCase{"N/A2", "[N/A2]"}, ParseCase{"farad/m", "[F/m]"},
+        ParseCase{"1/mol", "[1/mol]"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Nothing, FromUnitName,
+    ::testing::Values(ParseCase{"m / s"}, ParseCase{"m0"}, ParseCase{"m/m"},
+                      ParseCase{"m/s/s"}, ParseCase{""}, ParseCase{"1"}, ParseCase{"foo"},
+                      ParseCase{"m\xC2\xB2"},   // superscript two: not an exponent
+                      ParseCase{"m\xC2\xBD"},   // vulgar half
+                      ParseCase{"s.s/s2"}, ParseCase{"/"}, ParseCase{"\xE2\x80\x83"},
+                      ParseCase{"\xFF\xFE"}));  // not UTF-8: nothing, and no crash
+
+TEST(FromUnitName, AccumulatesTheScaleInTextOrder) {
+  std::optional<UnitCollection> units = from_unit_name("km/hr");
+  ASSERT_TRUE(units);
+  EXPECT_EQ(units->scale(), 0.2777777777777778);
+  EXPECT_EQ(units->dimensions(), (DimensionVector{{0, 0, 0, 0, 0, 1, 0, -1}}));
+  EXPECT_EQ(units->size(), 2u);
+}
+
+TEST(FromUnitName, RepeatedUnitsMergeIntoOneEntry) {
+  std::optional<UnitCollection> twice = from_unit_name("m.m");
+  ASSERT_TRUE(twice);
+  ASSERT_EQ(twice->size(), 1u);
+  EXPECT_EQ((*twice)[0].exponent, 2.0);
+}
+
+TEST(FromUnitName, KeepsTheOffsetOfAWholeWordUnit) {
+  std::optional<UnitCollection> celsius = from_unit_name("degree Celsius");
+  ASSERT_TRUE(celsius);
+  EXPECT_EQ((*celsius)[0].unit.offset(), -273.15);
+}
+
+}  // namespace
+}  // namespace drovik
