@@ -12,20 +12,7 @@ namespace drovik {
 Result<UnitCoercible> UnitCoercible::from_unit_text(std::string_view text) {
   std::optional<UnitCollection> units = from_unit_name(text);
   if (!units) return fail(DrovikError::unit_not_found(std::string(text)));
-  return UnitCoercible(ParsedUnit{std::move(*units)});
-}
-
-Drovik UnitCoercible::to_quantity() && {
-  switch (form_.index()) {
-    case 0:
-      return std::get<Drovik>(std::move(form_));
-    case 1:
-      return Drovik{std::get<double>(form_), UnitCollection()};
-    case 2:
-      return Drovik{static_cast<double>(std::get<std::int32_t>(form_)), UnitCollection()};
-    default:
-      return Drovik{1.0, std::get<ParsedUnit>(std::move(form_)).units};
-  }
+  return UnitCoercible(Drovik{1.0, std::move(*units)});
 }
 
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target) {
@@ -71,8 +58,8 @@ Result<Drovik> constant(std::string_view constant_name) {
 
 Drovik empty() { return Drovik{1.0, UnitCollection()}; }
 
-Drovik custom(std::string_view name, std::string_view abbr, UnitCoercible definition) {
-  Drovik d = std::move(definition).to_quantity();
+Drovik custom(std::string_view name, std::string_view abbr, const UnitCoercible& definition) {
+  const Drovik& d = definition.quantity();
   double k = d.unit.scale() * d.value;
   return Drovik{1.0, UnitCollection(SingleUnit::custom(name, abbr, k, d.unit.dimensions()))};
 }

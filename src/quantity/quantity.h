@@ -20,27 +20,34 @@ struct Drovik {
 };
 
 // Anything that can stand for a quantity: a quantity, a float, a 32-bit int,
-// or a unit expression (kept already parsed, so it is never parsed twice).
+// or a unit expression (parsed once, when it is coerced). A number is a
+// unitless quantity, a unit expression 1.0 of its unit.
 class UnitCoercible {
  public:
   static UnitCoercible from_quantity(Drovik quantity) { return UnitCoercible(std::move(quantity)); }
-  static UnitCoercible from_float(double value) { return UnitCoercible(value); }
-  static UnitCoercible from_int(std::int32_t value) { return UnitCoercible(value); }
+  // Refers to `quantity` without copying it; the caller keeps it alive and
+  // unchanged while this value is in use.
+  static UnitCoercible from_quantity_ref(const Drovik& quantity) {
+    UnitCoercible coercible(Drovik{});
+    coercible.ref_ = &quantity;
+    return coercible;
+  }
+  static UnitCoercible from_float(double value) { return UnitCoercible(Drovik{value, {}}); }
+  static UnitCoercible from_int(std::int32_t value) {
+    return UnitCoercible(Drovik{static_cast<double>(value), {}});
+  }
   // Fails with UnitNotFound, carrying the whole text, when it does not parse.
   static Result<UnitCoercible> from_unit_text(std::string_view text);
 
-  // A quantity is itself, a number is unitless, a unit expression is 1.0 of
-  // that unit.
-  Drovik to_quantity() &&;
+  // The quantity this value stands for.
+  const Drovik& quantity() const { return ref_ ? *ref_ : owned_; }
+  Drovik to_quantity() && { return ref_ ? *ref_ : std::move(owned_); }
 
  private:
-  struct ParsedUnit {
-    UnitCollection units;
-  };
-  template <class T>
-  explicit UnitCoercible(T form) : form_(std::move(form)) {}
+  explicit UnitCoercible(Drovik owned) : owned_(std::move(owned)) {}
 
-  std::variant<Drovik, double, std::int32_t, ParsedUnit> form_;
+  Drovik owned_;
+  const Drovik* ref_ = nullptr;
 };
 
 // A plain number, as the modulus of a three-argument pow must be.
@@ -62,7 +69,7 @@ Result<Drovik> constant(std::string_view constant_name);
 Drovik empty();
 // 1.0 of a new unit whose scale is the definition's value in base units. The
 // definition's offset is not carried over.
-Drovik custom(std::string_view name, std::string_view abbr, UnitCoercible definition);
+Drovik custom(std::string_view name, std::string_view abbr, const UnitCoercible& definition);
 
 // Converts into the unit of `other`; the value of `other` plays no part.
 Result<Drovik> as_unit(const Drovik& quantity, UnitCoercible other);

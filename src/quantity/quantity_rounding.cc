@@ -53,9 +53,9 @@ Drovik round_sfig(const Drovik& q, std::int32_t n_sig_figs) {
   return Drovik{round_with_power(q.value, power_of_ten(k)), q.unit};
 }
 
-Result<double> as_number(const Drovik& q, std::optional<UnitCoercible> other, bool scale) {
-  if (!other) return q.value;
-  Drovik target = std::move(*other).to_quantity();
+Result<double> as_number(const Drovik& q, const UnitCoercible* other, bool scale) {
+  if (other == nullptr) return q.value;
+  const Drovik& target = other->quantity();
   Result<double> r = converted_value(q, target.unit);
   if (!r) return r;
   return scale ? *r / target.value : *r / 1.0;

@@ -20,9 +20,9 @@ Drovik round_digits(const Drovik& q, std::optional<std::int32_t> ndigits);
 // Rounds to n significant figures. Zero, infinite and NaN values give NaN.
 Drovik round_sfig(const Drovik& q, std::int32_t n_sig_figs);
 
-// Without `other`, the value as it is. With it, the value converted into
-// other's unit, divided by other's value when `scale`.
-Result<double> as_number(const Drovik& q, std::optional<UnitCoercible> other, bool scale);
+// Without `other` (nullptr), the value as it is. With it, the value converted
+// into other's unit, divided by other's value when `scale`.
+Result<double> as_number(const Drovik& q, const UnitCoercible* other, bool scale);
 
 // The value truncated toward zero, saturated to 32 bits; NaN gives 0.
 std::int32_t to_int32(const Drovik& q);

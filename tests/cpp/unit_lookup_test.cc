@@ -10,9 +10,9 @@ namespace {
 
 struct Resolution {
   const char* word;
-  const char* name;  // nullptr: resolves to nothing
-  const char* symbol;
-  double scale;
+  const char* name = nullptr;  // nullptr: resolves to nothing
+  const char* symbol = nullptr;
+  double scale = 0.0;
 };
 
 void PrintTo(const Resolution& r, std::ostream* os) { *os << '"' << r.word << '"'; }

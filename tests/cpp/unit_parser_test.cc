@@ -11,7 +11,7 @@ namespace {
 
 struct ParseCase {
   const char* text;
-  const char* rendered;  // nullptr: the text does not parse
+  const char* rendered = nullptr;  // nullptr: the text does not parse
 };
 
 void PrintTo(const ParseCase& c, std::ostream* os) { *os << '"' << c.text << '"'; }

@@ -1,0 +1,63 @@
+#include "python/drovik_object.h"
+
+#include <atomic>
+#include <new>
+
+#include "python/drovik_type_spec.h"
+
+namespace drovik::python {
+namespace {
+
+// Written once; if two threads create the class at the same time, the first
+// stored wins and the other is dropped.
+std::atomic<PyTypeObject*> g_drovik_type{nullptr};
+
+}  // namespace
+
+PyTypeObject* drovik_type() {
+  PyTypeObject* type = g_drovik_type.load(std::memory_order_acquire);
+  if (type != nullptr) return type;
+  PyObject* created = PyType_FromSpec(&drovik_type_spec());
+  if (created == nullptr) return nullptr;
+  PyTypeObject* expected = nullptr;
+  if (g_drovik_type.compare_exchange_strong(expected, reinterpret_cast<PyTypeObject*>(created),
+                                            std::memory_order_acq_rel)) {
+    return reinterpret_cast<PyTypeObject*>(created);
+  }
+  Py_DECREF(created);
+  return expected;
+}
+
+bool is_drovik(PyObject* object) {
+  PyTypeObject* type = g_drovik_type.load(std::memory_order_acquire);
+  return type != nullptr && PyObject_TypeCheck(object, type);
+}
+
+PyObject* wrap(Drovik quantity) {
+  PyTypeObject* type = drovik_type();
+  if (type == nullptr) return nullptr;
+  void* memory = PyObject_Malloc(sizeof(DrovikObject));
+  if (memory == nullptr) return PyErr_NoMemory();
+  PyObject* object = PyObject_Init(static_cast<PyObject*>(memory), type);
+  auto* self = reinterpret_cast<DrovikObject*>(object);
+  ::new (&self->borrow) BorrowCounter();
+  ::new (&self->quantity) Drovik(std::move(quantity));
+  return object;
+}
+
+void drovik_dealloc(PyObject* object) {
+  auto* self = reinterpret_cast<DrovikObject*>(object);
+  PyTypeObject* type = Py_TYPE(object);
+  self->quantity.~Drovik();
+  self->borrow.~BorrowCounter();
+  type->tp_free(object);
+  Py_DECREF(type);
+}
+
+PyObject* Borrow::refused() const {
+  PyErr_SetString(PyExc_RuntimeError,
+                  mode_ == Mode::kShared ? "Already mutably borrowed" : "Already borrowed");
+  return nullptr;
+}
+
+}  // namespace drovik::python

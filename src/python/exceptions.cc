@@ -1,0 +1,70 @@
+#include "python/exceptions.h"
+
+#include <atomic>
+#include <string>
+
+namespace drovik::python {
+namespace {
+
+std::atomic<PyObject*> g_panic_type{nullptr};
+std::atomic<PyObject*> g_add_note_name{nullptr};
+
+// A process-wide object made on first use; a losing racer drops its copy.
+template <class Make>
+PyObject* once(std::atomic<PyObject*>& cell, Make make) {
+  PyObject* value = cell.load(std::memory_order_acquire);
+  if (value != nullptr) return value;
+  PyObject* created = make();
+  if (created == nullptr) return nullptr;
+  if (cell.compare_exchange_strong(value, created, std::memory_order_acq_rel)) return created;
+  Py_DECREF(created);
+  return value;
+}
+
+}  // namespace
+
+PyObject* raise_error(const DrovikError& error) {
+  PyObject* type = error.python_type() == DrovikError::PythonType::LookupError
+                       ? PyExc_LookupError
+                       : PyExc_TypeError;
+  std::string message = error.message();
+  PyObject* text = PyUnicode_FromStringAndSize(message.data(), static_cast<Py_ssize_t>(message.size()));
+  if (text == nullptr) return nullptr;
+  PyErr_SetObject(type, text);
+  Py_DECREF(text);
+  return nullptr;
+}
+
+void add_argument_note(const char* parameter) {
+  PyObject* exception = PyErr_GetRaisedException();
+  if (exception == nullptr) return;
+  PyObject* name = once(g_add_note_name, [] { return PyUnicode_InternFromString("add_note"); });
+  PyObject* note = name ? PyUnicode_FromFormat("while processing '%s'", parameter) : nullptr;
+  if (note != nullptr) {
+    PyObject* args[] = {exception, note};
+    PyObject* result = PyObject_VectorcallMethod(
+        name, args, 2, nullptr);
+    Py_XDECREF(result);
+    Py_DECREF(note);
+  }
+  PyErr_Clear();
+  PyErr_SetRaisedException(exception);
+}
+
+PyObject* raise_panic(const char* message) {
+  PyObject* type = once(g_panic_type, [] {
+    return PyErr_NewExceptionWithDoc(
+        "drovik.PanicException",
+        "An internal fault of the drovik library. Derives from BaseException.",
+        PyExc_BaseException, nullptr);
+  });
+  if (type == nullptr) {
+    PyErr_Clear();
+    PyErr_SetString(PyExc_SystemError, "uncaught panic at ffi boundary");
+    return nullptr;
+  }
+  PyErr_SetString(type, message != nullptr ? message : "internal fault in drovik");
+  return nullptr;
+}
+
+}  // namespace drovik::python

@@ -1,0 +1,14 @@
+// The method table of drovik.Drovik.
+#ifndef DROVIK_PYTHON_METHODS_H_
+#define DROVIK_PYTHON_METHODS_H_
+
+#include "python/python_api.h"
+
+namespace drovik::python {
+
+// Nineteen methods and the sentinel.
+extern PyMethodDef kDrovikMethods[];
+
+}  // namespace drovik::python
+
+#endif  // DROVIK_PYTHON_METHODS_H_

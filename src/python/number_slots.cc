@@ -1,0 +1,135 @@
+// Operator slots. A two-operand slot first tries the left operand as the
+// quantity and then the right one; an operand that does not coerce, or a
+// quantity claimed exclusively elsewhere, makes the slot decline with
+// NotImplemented so that the interpreter reports unsupported operands. Errors
+// of the operation itself are raised.
+#include "python/number_slots.h"
+
+#include "python/coercion.h"
+#include "python/results.h"
+#include "quantity/quantity_arithmetic.h"
+#include "quantity/quantity_comparison.h"
+#include "quantity/quantity_rounding.h"
+#include "quantity/quantity_text.h"
+
+namespace drovik::python {
+namespace {
+
+// Coercion whose failure is silent.
+std::optional<CoercedUnit> quiet_unit(PyObject* object) {
+  std::optional<CoercedUnit> value = coerce_unit(object);
+  if (!value) PyErr_Clear();
+  return value;
+}
+
+bool quiet_modulus(PyObject* modulus) {
+  if (modulus == Py_None) return true;
+  if (coerce_number(modulus)) return true;
+  PyErr_Clear();
+  return false;
+}
+
+// Forward(quantity, other) when the left operand is the quantity,
+// Reflected(quantity, other) when only the right one is.
+template <class Forward, class Reflected>
+PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward forward,
+                   Reflected reflected) {
+  return guarded([&]() -> PyObject* {
+    if (is_drovik(left)) {
+      if (Borrow quantity = borrow_shared(left)) {
+        std::optional<CoercedUnit> other = quiet_unit(right);
+        if (other && quiet_modulus(modulus)) {
+          return to_python(forward(quantity.quantity(), other->value.quantity()));
+        }
+      }
+    }
+    if (is_drovik(right)) {
+      if (Borrow quantity = borrow_shared(right)) {
+        std::optional<CoercedUnit> other = quiet_unit(left);
+        if (other && quiet_modulus(modulus)) {
+          return to_python(reflected(quantity.quantity(), other->value.quantity()));
+        }
+      }
+    }
+    Py_RETURN_NOTIMPLEMENTED;
+  });
+}
+
+template <class Operation>
+PyObject* unary(PyObject* self, Operation operation) {
+  return guarded([&]() -> PyObject* {
+    Borrow receiver = borrow_shared(self);
+    if (!receiver) return receiver.refused();
+    return operation(receiver.quantity());
+  });
+}
+
+}  // namespace
+
+PyObject* text_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return text_to_python(to_text(q)); });
+}
+
+PyObject* positive_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return to_python(positive(q)); });
+}
+
+PyObject* negative_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return to_python(negate(q)); });
+}
+
+PyObject* absolute_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return to_python(absolute(q)); });
+}
+
+PyObject* int_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return PyLong_FromLong(to_int32(q)); });
+}
+
+PyObject* float_slot(PyObject* self) {
+  return unary(self, [](const Drovik& q) { return PyFloat_FromDouble(q.value); });
+}
+
+PyObject* add_slot(PyObject* left, PyObject* right) {
+  auto forward = [](const Drovik& q, const Drovik& other) { return add(q, other); };
+  return dispatch(left, right, Py_None, forward, forward);
+}
+
+PyObject* subtract_slot(PyObject* left, PyObject* right) {
+  return dispatch(
+      left, right, Py_None, [](const Drovik& q, const Drovik& other) { return subtract(q, other); },
+      [](const Drovik& q, const Drovik& other) { return reflected_subtract(q, other); });
+}
+
+PyObject* multiply_slot(PyObject* left, PyObject* right) {
+  auto forward = [](const Drovik& q, const Drovik& other) { return multiply(q, other); };
+  return dispatch(left, right, Py_None, forward, forward);
+}
+
+PyObject* true_divide_slot(PyObject* left, PyObject* right) {
+  return dispatch(
+      left, right, Py_None, [](const Drovik& q, const Drovik& other) { return divide(q, other); },
+      [](const Drovik& q, const Drovik& other) { return reflected_divide(q, other); });
+}
+
+PyObject* power_slot(PyObject* left, PyObject* right, PyObject* modulus) {
+  // The base is the left operand in both orders; the modulus is checked but
+  // not used.
+  return dispatch(
+      left, right, modulus,
+      [](const Drovik& base, const Drovik& exponent) { return power(base, exponent); },
+      [](const Drovik& exponent, const Drovik& base) { return power(base, exponent); });
+}
+
+PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
+  return guarded([&]() -> PyObject* {
+    if (op < Py_LT || op > Py_GE) return raise_panic("invalid compareop");
+    Borrow receiver = borrow_shared(self);
+    if (!receiver) return receiver.refused();
+    std::optional<CoercedUnit> operand = quiet_unit(other);
+    if (!operand) Py_RETURN_NOTIMPLEMENTED;
+    return to_python(compare(receiver.quantity(), operand->value.quantity(), static_cast<CompareOp>(op)));
+  });
+}
+
+}  // namespace drovik::python

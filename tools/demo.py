@@ -1,0 +1,24 @@
+"""A short tour of drovik: conversions, arithmetic with units, temperatures,
+and printing in symbols and in names."""
+from drovik import Drovik
+
+speed = Drovik.unit("km/hr") * 90
+print(f"{speed} is {speed.as_unit('m/s')}, or {speed.as_unit('mi/hr')}")
+
+boiling = Drovik.unit("°C") * 100
+print(f"water boils at {boiling} = {boiling.as_unit('°F')} = {boiling.as_unit('K')}")
+
+g = Drovik.constant("earth gravity")
+fall = g * Drovik.unit("s") ** 2 * 0.5
+print(f"in one second a stone falls {fall.as_base_units()}")
+
+energy = Drovik.unit("kWh") * 1.5
+print(f"{energy} = {energy.as_unit('J')}; descriptive: {energy.descriptive()}")
+
+c = Drovik.constant("c")
+print(f"light: {c} = {c.as_unit('ly/y').round_sfig(3)}")
+
+try:
+    Drovik.unit("m").as_unit("s")
+except TypeError as error:
+    print(f"as expected: {error}")
