@@ -18,7 +18,7 @@ build_main() {
 }
 
 cpp_tests() {
-  ctest --test-dir "$build" -j "$jobs" --output-on-failure
+  ctest --test-dir "$build" -j "$jobs" --progress --output-on-failure
 }
 
 py_tests() {
