@@ -12,9 +12,13 @@ configure() {  # configure DIR [cmake args...]
   cmake -S . -B "$dir" -G Ninja -DPython_EXECUTABLE="$(command -v "$py")" "$@" >/dev/null
 }
 
-build_main() {
+build_main() {  # build_main [targets...]
   configure "$build"
-  cmake --build "$build" -j "$jobs"
+  if [ $# -gt 0 ]; then
+    cmake --build "$build" -j "$jobs" --target "$@"
+  else
+    cmake --build "$build" -j "$jobs"
+  fi
 }
 
 cpp_tests() {
@@ -32,12 +36,12 @@ free_threaded_check() {
 
 case "$1" in
   demo)
-    build_main
+    build_main unit_demo drovik
+    echo "== the C++ core"
     "$build/unit_demo"
-    if [ -f "$build/python/drovik"*.so ] 2>/dev/null || ls "$build"/python/drovik*.so >/dev/null 2>&1; then
-      echo
-      PYTHONPATH="$PWD/$build/python" "$py" tools/demo.py
-    fi
+    echo
+    echo "== the Python module"
+    PYTHONPATH="$PWD/$build/python" "$py" tools/demo.py
     ;;
   cpp-test) build_main; cpp_tests ;;
   py-test) build_main; py_tests ;;
