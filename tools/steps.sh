@@ -52,7 +52,11 @@ case "$1" in
     py_tests
     ;;
   bench)
-    build_main
+    configure "$build" -DDROVIK_BENCH=ON
+    cmake --build "$build" -j "$jobs" --target drovik core_benchmark
+    echo "== C++ core"
+    "$build/core_benchmark" --benchmark_min_time=0.2s
+    echo "== Python, beside pint, astropy and Decimal"
     PYTHONPATH="$PWD/$build/python" "$py" bench/compare_libraries.py "${@:2}"
     ;;
   *) echo "unknown step $1" >&2; exit 2 ;;
