@@ -37,9 +37,9 @@ class InlineVector {
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
 
-  T& operator[](std::size_t i) { return i < N ? slot(i) : spill_[i - N]; }
+  T& operator[](std::size_t i) { return i < N ? slot(i) : (*spill_)[i - N]; }
   const T& operator[](std::size_t i) const {
-    return i < N ? slot(i) : spill_[i - N];
+    return i < N ? slot(i) : (*spill_)[i - N];
   }
 
   template <class... Args>
@@ -47,7 +47,8 @@ class InlineVector {
     if (size_ < N) {
       ::new (static_cast<void*>(&inline_[size_])) T(std::forward<Args>(args)...);
     } else {
-      spill_.emplace_back(std::forward<Args>(args)...);
+      if (!spill_) spill_ = std::make_unique<std::vector<T>>();
+      spill_->emplace_back(std::forward<Args>(args)...);
     }
     ++size_;
   }
@@ -60,7 +61,7 @@ class InlineVector {
     if (last < N) {
       std::destroy_at(&slot(last));
     } else {
-      spill_.pop_back();
+      spill_->pop_back();
     }
     --size_;
   }
@@ -68,7 +69,7 @@ class InlineVector {
   void clear() {
     std::size_t in_place = size_ < N ? size_ : N;
     for (std::size_t i = 0; i < in_place; ++i) std::destroy_at(&slot(i));
-    spill_.clear();
+    spill_.reset();
     size_ = 0;
   }
 
@@ -97,7 +98,9 @@ class InlineVector {
   }
 
   Slot inline_[N];
-  std::vector<T> spill_;
+  // Elements past the first N; absent until needed, so a small vector costs
+  // one pointer beyond its inline slots.
+  std::unique_ptr<std::vector<T>> spill_;
   std::size_t size_ = 0;
 };
 

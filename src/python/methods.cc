@@ -178,7 +178,7 @@ PyObject* log10_method(PyObject* self, PyObject*) {
 }
 
 PyObject* descriptive_method(PyObject* self, PyObject*) {
-  return on_receiver(self, [](const Drovik& q) { return text_to_python(descriptive(q)); });
+  return on_receiver(self, [](const Drovik& q) { return rendered(q, append_descriptive); });
 }
 
 template <PyObject* (*Method)(PyObject*, Vector, Py_ssize_t, PyObject*)>

@@ -67,7 +67,7 @@ PyObject* unary(PyObject* self, Operation operation) {
 }  // namespace
 
 PyObject* text_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return text_to_python(to_text(q)); });
+  return unary(self, [](const Drovik& q) { return rendered(q, append_text); });
 }
 
 PyObject* positive_slot(PyObject* self) {

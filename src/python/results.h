@@ -4,11 +4,12 @@
 #define DROVIK_PYTHON_RESULTS_H_
 
 #include <optional>
-#include <string>
+#include <string_view>
 
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/python_api.h"
+#include "text/text_buffer.h"
 
 namespace drovik::python {
 
@@ -26,8 +27,16 @@ inline PyObject* to_python(Result<bool>&& result) {
   return result ? PyBool_FromLong(*result) : raise_error(result.error());
 }
 
-inline PyObject* text_to_python(const std::string& text) {
+inline PyObject* text_to_python(std::string_view text) {
   return PyUnicode_FromStringAndSize(text.data(), static_cast<Py_ssize_t>(text.size()));
+}
+
+// A str made from what `append` writes into a buffer on the stack.
+template <class Append>
+PyObject* rendered(const Drovik& q, Append append) {
+  TextBuffer text;
+  append(text, q);
+  return text_to_python(text.view());
 }
 
 // Passes a coerced argument through, adding the note that names the

@@ -4,6 +4,7 @@
 #define DROVIK_QUANTITY_QUANTITY_H_
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 #include <variant>
 
@@ -27,11 +28,7 @@ class UnitCoercible {
   static UnitCoercible from_quantity(Drovik quantity) { return UnitCoercible(std::move(quantity)); }
   // Refers to `quantity` without copying it; the caller keeps it alive and
   // unchanged while this value is in use.
-  static UnitCoercible from_quantity_ref(const Drovik& quantity) {
-    UnitCoercible coercible(Drovik{});
-    coercible.ref_ = &quantity;
-    return coercible;
-  }
+  static UnitCoercible from_quantity_ref(const Drovik& quantity) { return UnitCoercible(&quantity); }
   static UnitCoercible from_float(double value) { return UnitCoercible(Drovik{value, {}}); }
   static UnitCoercible from_int(std::int32_t value) {
     return UnitCoercible(Drovik{static_cast<double>(value), {}});
@@ -40,13 +37,14 @@ class UnitCoercible {
   static Result<UnitCoercible> from_unit_text(std::string_view text);
 
   // The quantity this value stands for.
-  const Drovik& quantity() const { return ref_ ? *ref_ : owned_; }
-  Drovik to_quantity() && { return ref_ ? *ref_ : std::move(owned_); }
+  const Drovik& quantity() const { return ref_ ? *ref_ : *owned_; }
+  Drovik to_quantity() && { return ref_ ? *ref_ : std::move(*owned_); }
 
  private:
   explicit UnitCoercible(Drovik owned) : owned_(std::move(owned)) {}
+  explicit UnitCoercible(const Drovik* ref) : ref_(ref) {}
 
-  Drovik owned_;
+  std::optional<Drovik> owned_;
   const Drovik* ref_ = nullptr;
 };
 

@@ -5,21 +5,28 @@
 
 namespace drovik {
 
-std::string to_text(const Drovik& q) {
-  std::string out;
-  out.reserve(32);
+void append_text(TextBuffer& out, const Drovik& q) {
   append_decimal_text(out, q.value);
   out.push_back(' ');
   append_unit_text(out, q.unit);
-  return out;
 }
 
-std::string descriptive(const Drovik& q) {
-  std::string out;
+void append_descriptive(TextBuffer& out, const Drovik& q) {
   append_decimal_text(out, q.value);
   out.push_back(' ');
   append_descriptive_unit_text(out, q.unit);
-  return out;
+}
+
+std::string to_text(const Drovik& q) {
+  TextBuffer out;
+  append_text(out, q);
+  return out.str();
+}
+
+std::string descriptive(const Drovik& q) {
+  TextBuffer out;
+  append_descriptive(out, q);
+  return out.str();
 }
 
 }  // namespace drovik

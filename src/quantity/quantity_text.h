@@ -5,12 +5,16 @@
 #include <string>
 
 #include "quantity/quantity.h"
+#include "text/text_buffer.h"
 
 namespace drovik {
 
 // The value's decimal text, a space, the unit in symbols.
-std::string to_text(const Drovik& q);
+void append_text(TextBuffer& out, const Drovik& q);
 // The same with the unit in full names.
+void append_descriptive(TextBuffer& out, const Drovik& q);
+
+std::string to_text(const Drovik& q);
 std::string descriptive(const Drovik& q);
 
 }  // namespace drovik

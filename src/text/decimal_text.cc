@@ -2,11 +2,27 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace drovik {
+namespace {
 
-void append_decimal_text(std::string& out, double value) {
+// Below 2^53 every integer is a double, and the shortest digits of an
+// integral double are its own digits.
+constexpr double kExactIntegers = 9007199254740992.0;
+
+void append_integer(TextBuffer& out, double value) {
+  char digits[24];
+  auto magnitude = static_cast<std::uint64_t>(std::fabs(value));
+  auto end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+  if (std::signbit(value)) out.push_back('-');
+  out.append(std::string_view(digits, static_cast<std::size_t>(end - digits)));
+}
+
+}  // namespace
+
+void append_decimal_text(TextBuffer& out, double value) {
   if (std::isnan(value)) {
     out.append("NaN");
     return;
@@ -15,11 +31,14 @@ void append_decimal_text(std::string& out, double value) {
     out.append(value < 0 ? "-inf" : "inf");
     return;
   }
+  if (std::fabs(value) < kExactIntegers && value == std::trunc(value)) {
+    append_integer(out, value);
+    return;
+  }
   // Shortest round-trip digits in scientific form, "-d.ddde+XX", then moved
   // into positional form.
   char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                              std::chars_format::scientific);
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
   std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
   if (text.front() == '-') {
     out.push_back('-');
@@ -53,9 +72,9 @@ void append_decimal_text(std::string& out, double value) {
 }
 
 std::string decimal_text(double value) {
-  std::string out;
+  TextBuffer out;
   append_decimal_text(out, value);
-  return out;
+  return out.str();
 }
 
 }  // namespace drovik

@@ -7,9 +7,11 @@
 
 #include <string>
 
+#include "text/text_buffer.h"
+
 namespace drovik {
 
-void append_decimal_text(std::string& out, double value);
+void append_decimal_text(TextBuffer& out, double value);
 std::string decimal_text(double value);
 
 }  // namespace drovik

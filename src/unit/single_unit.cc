@@ -1,5 +1,6 @@
 #include "unit/single_unit.h"
 
+#include <atomic>
 #include <string>
 
 namespace drovik {
@@ -8,29 +9,30 @@ struct SingleUnit::CustomRow {
   std::string name;
   std::string symbol;
   UnitDef row;
+  std::atomic<long> references{1};
 };
 
-SingleUnit SingleUnit::from_row(const UnitDef& row) {
-  return SingleUnit(&row, nullptr, row.scale, nullptr);
-}
-
-SingleUnit SingleUnit::with_prefix(const UnitPrefix& prefix, const UnitDef& row) {
-  return SingleUnit(&row, &prefix, row.scale * prefix.factor, nullptr);
-}
-
-SingleUnit SingleUnit::custom(std::string_view name, std::string_view symbol,
-                              double scale, const DimensionVector& dimensions) {
-  auto owner = std::make_shared<CustomRow>();
-  owner->name = name;
-  owner->symbol = symbol;
+SingleUnit SingleUnit::custom(std::string_view name, std::string_view symbol, double scale,
+                              const DimensionVector& dimensions) {
+  auto* owner = new CustomRow{std::string(name), std::string(symbol), {}, {}};
+  owner->references.store(1, std::memory_order_relaxed);
   owner->row = UnitDef{owner->name, owner->symbol, 0.0, scale, dimensions};
-  const UnitDef* row = &owner->row;
-  return SingleUnit(row, nullptr, scale, std::move(owner));
+  return SingleUnit(&owner->row, nullptr, owner);
+}
+
+void SingleUnit::retain() {
+  if (owner_ != nullptr) owner_->references.fetch_add(1, std::memory_order_relaxed);
+}
+
+void SingleUnit::release() {
+  if (owner_ != nullptr && owner_->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+    delete owner_;
+  }
+  owner_ = nullptr;
 }
 
 bool operator==(const SingleUnit& a, const SingleUnit& b) {
-  if (!(a.scale_ == b.scale_ && a.offset() == b.offset() &&
-        a.dimensions() == b.dimensions())) {
+  if (!(a.scale() == b.scale() && a.offset() == b.offset() && a.dimensions() == b.dimensions())) {
     return false;
   }
   // The same row under the same prefix has the same texts.

@@ -3,7 +3,7 @@
 #ifndef DROVIK_UNIT_SINGLE_UNIT_H_
 #define DROVIK_UNIT_SINGLE_UNIT_H_
 
-#include <memory>
+#include <utility>
 #include <string_view>
 
 #include "catalogue/dimension_vector.h"
@@ -16,18 +16,39 @@ namespace drovik {
 class SingleUnit {
  public:
   // Refers to `row`, which must outlive the unit (catalogue rows are static).
-  static SingleUnit from_row(const UnitDef& row);
+  static SingleUnit from_row(const UnitDef& row) { return SingleUnit(&row, nullptr, nullptr); }
   // `prefix` applied to `row`: the names and symbols are joined, the scale
   // multiplied by the factor, and the offset is zero.
-  static SingleUnit with_prefix(const UnitPrefix& prefix, const UnitDef& row);
+  static SingleUnit with_prefix(const UnitPrefix& prefix, const UnitDef& row) {
+    return SingleUnit(&row, &prefix, nullptr);
+  }
   // A unit that exists only in the quantities built from it; the unit owns
   // copies of its two texts.
-  static SingleUnit custom(std::string_view name, std::string_view symbol,
-                           double scale, const DimensionVector& dimensions);
+  static SingleUnit custom(std::string_view name, std::string_view symbol, double scale,
+                           const DimensionVector& dimensions);
+
+  SingleUnit(const SingleUnit& other) : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
+    retain();
+  }
+  SingleUnit(SingleUnit&& other) noexcept
+      : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
+    other.owner_ = nullptr;
+  }
+  SingleUnit& operator=(const SingleUnit& other) {
+    SingleUnit copy(other);
+    swap(copy);
+    return *this;
+  }
+  SingleUnit& operator=(SingleUnit&& other) noexcept {
+    SingleUnit moved(std::move(other));
+    swap(moved);
+    return *this;
+  }
+  ~SingleUnit() { release(); }
 
   UnitWord name() const { return {prefix_ ? prefix_->name : "", row_->name}; }
   UnitWord symbol() const { return {prefix_ ? prefix_->symbol : "", row_->symbol}; }
-  double scale() const { return scale_; }
+  double scale() const { return prefix_ ? row_->scale * prefix_->factor : row_->scale; }
   double offset() const { return prefix_ ? 0.0 : row_->offset; }
   const DimensionVector& dimensions() const { return row_->dimensions; }
 
@@ -38,16 +59,22 @@ class SingleUnit {
  private:
   struct CustomRow;
 
-  SingleUnit(const UnitDef* row, const UnitPrefix* prefix, double scale,
-             std::shared_ptr<const CustomRow> owner)
-      : row_(row), prefix_(prefix), scale_(scale), owner_(std::move(owner)) {}
+  SingleUnit(const UnitDef* row, const UnitPrefix* prefix, CustomRow* owner)
+      : row_(row), prefix_(prefix), owner_(owner) {}
+
+  void swap(SingleUnit& other) noexcept {
+    std::swap(row_, other.row_);
+    std::swap(prefix_, other.prefix_);
+    std::swap(owner_, other.owner_);
+  }
+  // A custom row is shared by the copies of its unit, in any thread; it is
+  // immutable, so only its reference count changes.
+  void retain();
+  void release();
 
   const UnitDef* row_;
   const UnitPrefix* prefix_;
-  double scale_;
-  // Keeps a custom unit's row alive; empty for catalogue units. The row is
-  // immutable, so copies in different quantities may share it safely.
-  std::shared_ptr<const CustomRow> owner_;
+  CustomRow* owner_;  // the custom row behind row_, or nullptr for catalogue units
 };
 
 // A new unit made from a catalogue row, with the row's fields unchanged.

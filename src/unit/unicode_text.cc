@@ -30,6 +30,7 @@ bool is_unicode_numeric(char32_t code_point) {
 }
 
 bool is_unicode_white_space(char32_t code_point) {
+  if (code_point < 0x80) return code_point == ' ' || (code_point >= 0x09 && code_point <= 0x0D);
   return in_ranges(kWhiteSpaceRanges, code_point);
 }
 
@@ -62,6 +63,13 @@ char32_t decode_utf8(std::string_view text, std::size_t i, std::size_t& length) 
 }
 
 std::string_view trim_unicode_white_space(std::string_view text) {
+  // A multi-byte character starts and ends with bytes of 0x80 and above, so
+  // ASCII ends that are not white space need no decoding.
+  auto plain_end = [](char c) {
+    auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && !is_unicode_white_space(byte);
+  };
+  if (text.empty() || (plain_end(text.front()) && plain_end(text.back()))) return text;
   std::size_t begin = 0;
   while (begin < text.size()) {
     std::size_t length;
@@ -81,6 +89,14 @@ std::string_view trim_unicode_white_space(std::string_view text) {
 }
 
 std::size_t find_last_unicode_numeric(std::string_view text) {
+  bool ascii = true;
+  for (char c : text) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {
+    for (std::size_t i = text.size(); i-- > 0;) {
+      if (text[i] >= '0' && text[i] <= '9') return i;
+    }
+    return std::string_view::npos;
+  }
   std::size_t found = std::string_view::npos;
   for (std::size_t i = 0; i < text.size();) {
     std::size_t length;

@@ -48,6 +48,27 @@ UnitCollection div(UnitCollection a, const UnitCollection& b) {
   return a;
 }
 
+void apply_unit_power(UnitCollection& running, const SingleUnit& unit, double e, bool divide) {
+  // The power of one unit: exponent e * 1.0, dimensions d * e, scale s ** e
+  // (exactly s when e is 1).
+  double exponent = e * 1.0;
+  double scale = e == 1.0 ? unit.scale() : std::pow(unit.scale(), e);
+  std::size_t i = running.find(unit);
+  if (i == running.size()) {
+    running.insert(unit, divide ? -exponent : exponent);
+  } else {
+    running[i].exponent = divide ? running[i].exponent - exponent : running[i].exponent + exponent;
+  }
+  if (running[i].exponent == 0.0) running.remove_at(i);
+  DimensionVector dimensions = running.dimensions();
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    double power = unit.dimensions()[k] * e;
+    dimensions[k] = divide ? dimensions[k] - power : dimensions[k] + power;
+  }
+  running.set_dimensions(dimensions);
+  running.set_scale(divide ? running.scale() / scale : running.scale() * scale);
+}
+
 UnitCollection pow(const UnitCollection& a, double p) {
   DimensionVector dimensions = a.dimensions();
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {

@@ -12,6 +12,10 @@ namespace drovik {
 UnitCollection mul(UnitCollection a, const UnitCollection& b);
 // a divided by b, removing zero exponents like mul.
 UnitCollection div(UnitCollection a, const UnitCollection& b);
+// running times (or divided by) the collection of `unit` raised to e, in
+// place: the same double operations as mul(running, pow(UnitCollection(unit),
+// e)) or div(...), without building the power. The parser uses it.
+void apply_unit_power(UnitCollection& running, const SingleUnit& unit, double e, bool divide);
 // a raised to p. Zero exponents are kept.
 UnitCollection pow(const UnitCollection& a, double p);
 // The eight base units with a's dimension exponents (zeros included) and

@@ -22,6 +22,8 @@ Piece split_piece(std::string_view piece) {
 }
 
 std::optional<double> parse_exponent(std::string_view text) {
+  // The usual exponents are one ASCII digit; they convert to that digit.
+  if (text.size() == 1 && text[0] >= '0' && text[0] <= '9') return text[0] - '0';
   double value = 0.0;
   auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
@@ -38,11 +40,7 @@ void apply_part(UnitCollection& running, std::string_view part, bool denominator
       std::optional<double> exponent = parse_exponent(piece.exponent);
       std::optional<SingleUnit> unit =
           exponent ? search_for_unit_name(piece.word) : std::nullopt;
-      if (unit) {
-        UnitCollection power = pow(UnitCollection(std::move(*unit)), *exponent);
-        running = denominator ? div(std::move(running), power)
-                              : mul(std::move(running), power);
-      }
+      if (unit) apply_unit_power(running, *unit, *exponent, denominator);
     }
     if (dot == std::string_view::npos) return;
     part.remove_prefix(dot + 1);

@@ -1,8 +1,6 @@
 #include "unit/unit_text.h"
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
+#include <cstdint>
 
 #include "base/inline_vector.h"
 #include "text/decimal_text.h"
@@ -10,81 +8,102 @@
 namespace drovik {
 namespace {
 
-using FactorList = InlineVector<std::string, 6>;
+// One factor's text, kept as a span of a shared scratch buffer.
+struct Factor {
+  std::uint32_t offset;
+  std::uint32_t length;
+};
 
-void sort_factors(FactorList& factors) {
-  // Insertion sort: lists are short, and std::string compares byte-wise.
+using FactorList = InlineVector<Factor, 8>;
+
+std::string_view text_of(std::string_view scratch, Factor f) {
+  return scratch.substr(f.offset, f.length);
+}
+
+void sort_factors(FactorList& factors, std::string_view scratch) {
+  // Insertion sort: lists are short. string_view compares byte-wise.
   for (std::size_t i = 1; i < factors.size(); ++i) {
-    for (std::size_t j = i; j > 0 && factors[j] < factors[j - 1]; --j) {
-      std::swap(factors[j], factors[j - 1]);
+    for (std::size_t j = i; j > 0 && text_of(scratch, factors[j]) < text_of(scratch, factors[j - 1]); --j) {
+      Factor held = factors[j];
+      factors[j] = factors[j - 1];
+      factors[j - 1] = held;
     }
   }
 }
 
-void append_joined(std::string& out, const FactorList& factors) {
+// Appends the factors joined by ".".
+void append_joined(TextBuffer& out, const FactorList& factors, std::string_view scratch) {
   for (std::size_t i = 0; i < factors.size(); ++i) {
     if (i > 0) out.push_back('.');
-    out.append(factors[i]);
+    out.append(text_of(scratch, factors[i]));
   }
 }
 
+std::size_t joined_size(const FactorList& factors) {
+  std::size_t size = factors.empty() ? 0 : factors.size() - 1;
+  for (std::size_t i = 0; i < factors.size(); ++i) size += factors[i].length;
+  return size;
+}
+
 template <UnitWord (SingleUnit::*Word)() const>
-void append_rendering(std::string& out, const UnitCollection& units) {
+void append_rendering(TextBuffer& out, const UnitCollection& units) {
+  TextBuffer scratch;
   FactorList numerator;
   FactorList denominator;
-  std::size_t numerator_size = 0;
-  std::size_t denominator_size = 0;
   for (std::size_t i = 0; i < units.size(); ++i) {
     double exponent = units[i].exponent;
     if (!(exponent > 0.0 || exponent < 0.0)) continue;  // zero or NaN
     bool above = exponent > 0.0;
     double magnitude = above ? exponent : -exponent;
-    std::string factor = (units[i].unit.*Word)().str();
-    if (magnitude != 1.0) append_decimal_text(factor, magnitude);
-    (above ? numerator_size : denominator_size) += factor.size() + 1;
-    (above ? numerator : denominator).emplace_back(std::move(factor));
+    std::size_t start = scratch.size();
+    UnitWord word = (units[i].unit.*Word)();
+    scratch.append(word.head);
+    scratch.append(word.tail);
+    if (magnitude != 1.0) append_decimal_text(scratch, magnitude);
+    Factor factor{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(scratch.size() - start)};
+    (above ? numerator : denominator).emplace_back(factor);
   }
-  sort_factors(numerator);
-  sort_factors(denominator);
-  // A factor may be the empty text, so emptiness is decided by the joined
-  // texts, not by the number of factors.
-  std::string top;
-  top.reserve(numerator_size);
-  append_joined(top, numerator);
-  std::string bottom;
-  bottom.reserve(denominator_size);
-  append_joined(bottom, denominator);
+  std::string_view texts = scratch.view();
+  sort_factors(numerator, texts);
+  sort_factors(denominator, texts);
+  // Emptiness is decided by the joined texts, not by the number of factors.
+  bool has_top = joined_size(numerator) > 0;
+  bool has_bottom = joined_size(denominator) > 0;
   out.push_back('[');
-  if (bottom.empty()) {
-    out.append(top);
+  if (!has_bottom) {
+    append_joined(out, numerator, texts);
   } else {
-    out.append(top.empty() ? "1" : top);
+    if (has_top) {
+      append_joined(out, numerator, texts);
+    } else {
+      out.push_back('1');
+    }
     out.push_back('/');
-    out.append(bottom);
+    append_joined(out, denominator, texts);
   }
   out.push_back(']');
 }
 
 }  // namespace
 
-void append_unit_text(std::string& out, const UnitCollection& units) {
+void append_unit_text(TextBuffer& out, const UnitCollection& units) {
   append_rendering<&SingleUnit::symbol>(out, units);
 }
 
-void append_descriptive_unit_text(std::string& out, const UnitCollection& units) {
+void append_descriptive_unit_text(TextBuffer& out, const UnitCollection& units) {
   append_rendering<&SingleUnit::name>(out, units);
 }
 
 std::string as_string(const UnitCollection& units) {
-  std::string out;
+  TextBuffer out;
   append_unit_text(out, units);
-  return out;
+  return out.str();
 }
 
 std::string as_descriptive_string(const UnitCollection& units) {
-  std::string out;
+  TextBuffer out;
   append_descriptive_unit_text(out, units);
-  return out;
+  return out.str();
 }
 
 }  // namespace drovik

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "text/text_buffer.h"
 #include "unit/unit_collection.h"
 
 namespace drovik {
@@ -17,8 +18,8 @@ namespace drovik {
 std::string as_string(const UnitCollection& units);
 std::string as_descriptive_string(const UnitCollection& units);
 
-void append_unit_text(std::string& out, const UnitCollection& units);
-void append_descriptive_unit_text(std::string& out, const UnitCollection& units);
+void append_unit_text(TextBuffer& out, const UnitCollection& units);
+void append_descriptive_unit_text(TextBuffer& out, const UnitCollection& units);
 
 }  // namespace drovik
 

@@ -2,7 +2,10 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "catalogue/prefix_table.h"
+#include "catalogue/unit_table.h"
 #include "unit/unit_word_resolution.h"
 
 namespace drovik {
@@ -101,6 +104,56 @@ TEST(SearchForUnitName, SpellingsOfOneUnitAreEqual) {
   EXPECT_EQ(*search_for_unit_name("kilometre"), *search_for_unit_name("km"));
   EXPECT_EQ(*search_for_unit_name("micron"), *search_for_unit_name("um"));
   EXPECT_FALSE(*search_for_unit_name("d") == *search_for_unit_name("darcy"));
+}
+
+}  // namespace
+}  // namespace drovik
+
+namespace drovik {
+namespace {
+
+bool same_resolution(std::string_view word) {
+  std::optional<ResolvedWord> fast = resolve_unit_word(word);
+  std::optional<ResolvedWord> rules = resolve_unit_word_by_rules(word);
+  if (fast.has_value() != rules.has_value()) return false;
+  return !fast || (fast->row == rules->row && fast->prefix == rules->prefix);
+}
+
+// The index must answer exactly as the rules for every word of a resolvable
+// shape, and for near misses around each of them.
+TEST(WordIndex, AgreesWithTheRulesOnEveryCandidateAndItsNeighbours) {
+  std::vector<std::string> words;
+  auto rows = [&](auto f) {
+    for (const UnitDef& row : kBaseUnits) f(row);
+    for (const UnitDef& row : kUnitTable) f(row);
+  };
+  for (const UnitAlias& alias : kUnitAliases) words.emplace_back(alias.alias);
+  rows([&](const UnitDef& row) {
+    words.emplace_back(row.name);
+    words.emplace_back(row.symbol);
+    for (const UnitPrefix& prefix : kPrefixes) {
+      words.push_back(std::string(prefix.name) + std::string(row.name));
+      words.push_back(std::string(prefix.symbol) + std::string(row.symbol));
+      words.push_back(std::string(prefix.symbol) + std::string(row.name));
+      words.push_back(std::string(prefix.name) + std::string(row.symbol));
+    }
+  });
+  for (const UnitPrefix& prefix : kPrefixes) {
+    for (const UnitAlias& alias : kUnitAliases) words.push_back(std::string(prefix.name) + std::string(alias.alias));
+    words.emplace_back(prefix.name);
+    words.emplace_back(prefix.symbol);
+  }
+  std::size_t resolved = 0;
+  for (const std::string& word : words) {
+    ASSERT_TRUE(same_resolution(word)) << word;
+    resolved += resolve_unit_word(word).has_value();
+    for (std::string near : {word + "s", word.substr(0, word.size() - 1), " " + word, "k" + word}) {
+      ASSERT_TRUE(same_resolution(near)) << near;
+    }
+  }
+  EXPECT_GT(resolved, 7000u);
+  EXPECT_EQ(resolvable_word_count(), resolvable_word_count());
+  EXPECT_LE(resolvable_word_count(), words.size());
 }
 
 }  // namespace

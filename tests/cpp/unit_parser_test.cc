@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "unit/unit_parser.h"
 #include "unit/unit_text.h"
@@ -74,6 +75,49 @@ TEST(FromUnitName, KeepsTheOffsetOfAWholeWordUnit) {
   std::optional<UnitCollection> celsius = from_unit_name("degree Celsius");
   ASSERT_TRUE(celsius);
   EXPECT_EQ((*celsius)[0].unit.offset(), -273.15);
+}
+
+}  // namespace
+}  // namespace drovik
+
+#include "unit/unit_arithmetic.h"
+#include "unit/unit_word_resolution.h"
+
+namespace drovik {
+namespace {
+
+// The parser folds each piece in place; the result must be what the
+// definition gives: running = mul/div(running, pow(UnitCollection(u), e)).
+TEST(FromUnitName, MatchesTheDefinitionByPowMulAndDiv) {
+  struct Piece {
+    const char* word;
+    double exponent;
+    bool below;
+  };
+  struct Case {
+    const char* text;
+    std::vector<Piece> pieces;
+  };
+  const Case cases[] = {
+      {"km/hr", {{"km", 1, false}, {"hr", 1, true}}},
+      {"W/m2.K4", {{"W", 1, false}, {"m", 2, true}, {"K", 4, true}}},
+      {"ft3.lbf/in2.min", {{"ft", 3, false}, {"lbf", 1, false}, {"in", 2, true}, {"min", 1, true}}},
+      {"mi9/nmi7.kg3", {{"mi", 9, false}, {"nmi", 7, true}, {"kg", 3, true}}},
+      {"ly.pc/ua2", {{"ly", 1, false}, {"pc", 1, false}, {"ua", 2, true}}},
+      {"gal/tbsp.tsp", {{"gal", 1, false}, {"tbsp", 1, true}, {"tsp", 1, true}}},
+  };
+  for (const Case& c : cases) {
+    UnitCollection expected;
+    for (const Piece& p : c.pieces) {
+      UnitCollection power = pow(UnitCollection(*search_for_unit_name(p.word)), p.exponent);
+      expected = p.below ? div(expected, power) : mul(expected, power);
+    }
+    std::optional<UnitCollection> parsed = from_unit_name(c.text);
+    ASSERT_TRUE(parsed) << c.text;
+    EXPECT_EQ(parsed->scale(), expected.scale()) << c.text;
+    EXPECT_EQ(parsed->dimensions(), expected.dimensions()) << c.text;
+    EXPECT_EQ(as_string(*parsed), as_string(expected)) << c.text;
+  }
 }
 
 }  // namespace
