@@ -7,7 +7,7 @@ py=${DROVIK_PYTHON:-python3}
 build=${DROVIK_BUILD:-build/host}
 jobs=$(nproc)
 
-configure() {  # configure DIR [cmake args...]
+configure() {  # configure DIR [cmake args...]; later -DPython_EXECUTABLE wins
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DPython_EXECUTABLE="$(command -v "$py")" "$@" >/dev/null
 }
@@ -27,6 +27,58 @@ cpp_tests() {
 
 py_tests() {
   PYTHONPATH="$PWD/$build/python" "$py" -m pytest -q -p no:cacheprovider tests/python
+}
+
+# The C++ tests and the Python tests with AddressSanitizer and
+# UndefinedBehaviorSanitizer; Python runs with the ASan runtime preloaded.
+sanitized_tests() {
+  local dir=build/asan
+  echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+  configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_SANITIZE=address,undefined
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" -j "$jobs" --progress --output-on-failure
+  LD_PRELOAD="$(g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0 \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 PYTHONPATH="$PWD/$dir/python" \
+    "$py" -m pytest -q -p no:cacheprovider tests/python
+}
+
+# The C++ tests, concurrency ones included, under ThreadSanitizer.
+thread_sanitized_tests() {
+  local dir=build/tsan
+  echo "== ThreadSanitizer"
+  configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_SANITIZE=thread -DDROVIK_PYTHON=OFF
+  cmake --build "$dir" -j "$jobs" --target drovik_core_tests
+  TSAN_OPTIONS=halt_on_error=1 "$dir/drovik_core_tests" --gtest_brief=1
+}
+
+# Coverage-guided fuzzing with libFuzzer: SECONDS per target (default 25).
+fuzz() {
+  local dir=build/fuzz seconds=${1:-25}
+  echo "== libFuzzer, ${seconds}s per target"
+  CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
+    -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF >/dev/null
+  cmake --build "$dir" -j "$jobs" --target parse_fuzzer string_path_fuzzer
+  local symbolizer
+  symbolizer=$(command -v llvm-symbolizer || ls /usr/bin/llvm-symbolizer-* 2>/dev/null | head -n 1 || true)
+  [ -z "$symbolizer" ] || export ASAN_SYMBOLIZER_PATH=$symbolizer
+  for target in parse string_path; do
+    mkdir -p "$dir/corpus/$target"
+    "$dir/${target}_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="$dir/" "$dir/corpus/$target" "fuzz/corpus/$target" 2>&1 |
+      grep -E "^(stat::number_of_executed_units|stat::new_units_added|INFO: Running|==)" || true
+    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzzer $target found a failure" >&2; return 1; }
+  done
+}
+
+# Reference counts and traced memory over many rounds, on the debug
+# interpreter (which counts every reference).
+leak_check() {
+  local dir=build/debug-python
+  echo "== reference leak check (python3.14d)"
+  configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_TESTS=OFF \
+    -DPython_EXECUTABLE="$(command -v python3.14d)"
+  cmake --build "$dir" -j "$jobs" --target drovik
+  PYTHONPATH="$PWD/$dir/python" python3.14d tests/leaks/check_references.py
 }
 
 free_threaded_check() {
@@ -49,8 +101,21 @@ case "$1" in
     build_main
     cpp_tests
     free_threaded_check
+    thread_sanitized_tests
+    sanitized_tests
+    if command -v python3.14d >/dev/null; then leak_check; fi
+    if command -v clang++ >/dev/null; then fuzz 25; fi
+    echo "== Python tests"
     py_tests
     ;;
+  quick-test)
+    build_main
+    cpp_tests
+    py_tests
+    ;;
+  sanitize) sanitized_tests; thread_sanitized_tests ;;
+  leaks) leak_check ;;
+  fuzz) fuzz "${2:-600}" ;;
   bench)
     configure "$build" -DDROVIK_BENCH=ON
     cmake --build "$build" -j "$jobs" --target drovik core_benchmark

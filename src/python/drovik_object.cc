@@ -36,9 +36,8 @@ bool is_drovik(PyObject* object) {
 PyObject* wrap(Drovik quantity) {
   PyTypeObject* type = drovik_type();
   if (type == nullptr) return nullptr;
-  void* memory = PyObject_Malloc(sizeof(DrovikObject));
-  if (memory == nullptr) return PyErr_NoMemory();
-  PyObject* object = PyObject_Init(static_cast<PyObject*>(memory), type);
+  PyObject* object = type->tp_alloc(type, 0);
+  if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<DrovikObject*>(object);
   ::new (&self->borrow) BorrowCounter();
   ::new (&self->quantity) Drovik(std::move(quantity));

@@ -1,0 +1,147 @@
+"""Runs every method, slot, error path and NotImplemented path of drovik many
+times and checks that nothing keeps growing:
+
+- the reference counts of the class (each live instance holds one) and of
+  every argument object the calls use;
+- the number of objects the garbage collector knows;
+- the memory tracemalloc traces (every Python object, exceptions included);
+- the C heap in use (malloc's own count), which covers the C++ core.
+
+The interpreter's total reference count (sys.gettotalrefcount, debug builds) is
+printed too, for information only: this interpreter counts reference changes
+made inside its own code but not those an extension makes, so every object the
+interpreter creates and the module later releases shows there as +1 although
+nothing leaks, and a reference the module forgot to release would not show.
+
+    python3.14d tests/leaks/check_references.py [rounds]
+"""
+import ctypes
+import gc
+import sys
+import tracemalloc
+
+from drovik import Drovik
+
+
+class Unprintable:
+    def __str__(self):
+        raise ValueError("no text")
+
+
+class Text(str):
+    pass
+
+
+def expect(kind, call, *args, **kwargs):
+    try:
+        call(*args, **kwargs)
+    except kind:
+        return
+    raise AssertionError(f"{call} did not raise {kind.__name__}")
+
+
+KEEP = {"text": Text("planck"), "big": 2**80, "surrogate": "\ud800", "bytes": b"m",
+        "quantity": Drovik.unit("m") * 500, "list": [1], "unprintable": Unprintable()}
+
+
+def exercise():
+    km = Drovik.unit("km")
+    m = KEEP["quantity"]
+    c = Drovik.unit("°C") * 100
+    one = Drovik.empty()
+    league = Drovik.custom("league", "lea", Drovik.unit("mi") * 3)
+    # Constructors and conversions.
+    Drovik.constant("c"), Drovik.constant(KEEP["text"])
+    km.as_unit("m"), km.as_unit(m), km.as_unit(league), c.as_unit("°F")
+    km.as_base_units(), (Drovik.unit("rad") * 2).as_unitless()
+    km.as_number(), km.as_number("m"), km.as_number(m, True), km.as_number(other=m, scale=False)
+    # Operators in both orders, and unary slots.
+    km + m, m - km, km * m, km / m, km**2, 2**one, pow(km, 2, 5)
+    5 + one, 5 - one, 5 * km, 5 / km, "km" - m, "m" * km, -km, +km, abs(-km)
+    int(km), float(km), str(km), repr(league), km.descriptive()
+    km < m, km <= m, km == m, km != m, km > m, km >= m, km == "m", one == 1
+    round(km), round(km, 2), km.__round__(None), km.round_sfig(2), km.__div__(m), km.__rdiv__(1)
+    one.exp(), one.log(), one.log10(), one.__exp__(), one.__log__(), one.__log10__()
+    # Error paths of the library.
+    expect(LookupError, Drovik.unit, "no such unit")
+    expect(LookupError, Drovik.constant, "no such constant")
+    expect(TypeError, km.as_unit, "s")
+    expect(TypeError, km.as_unitless)
+    expect(TypeError, lambda: km + 5)
+    expect(TypeError, lambda: km < 5)
+    expect(TypeError, lambda: km ** km)
+    # Argument errors, with and without notes.
+    expect(TypeError, km.as_unit)
+    expect(TypeError, km.as_unit, "m", "s")
+    expect(TypeError, km.as_unit, unit="m")
+    expect(TypeError, km.as_unit, "m", other="s")
+    expect(TypeError, Drovik.custom)
+    expect(TypeError, km.as_unit, None)
+    expect(TypeError, km.as_unit, KEEP["unprintable"])
+    expect(TypeError, km.as_unit, KEEP["bytes"])
+    expect(OverflowError, km.as_unit, 2**31)
+    expect(OverflowError, km.as_unit, KEEP["big"])
+    expect(UnicodeEncodeError, km.as_unit, KEEP["surrogate"])
+    expect(TypeError, km.as_number, scale=1)
+    expect(TypeError, km.round_sfig, 2.0)
+    expect(TypeError, Drovik.unit, None)
+    expect(TypeError, Drovik.custom, "a", 1, "m")
+    # NotImplemented paths.
+    km.__add__(KEEP["list"]), km.__sub__("nope"), km.__mul__(2**40), km.__pow__(2, "x"), km.__lt__(None)
+    expect(TypeError, lambda: km + None)
+    expect(TypeError, lambda: [1] * km)
+    km == None, km != "nope"  # noqa: E711
+
+
+def heap_in_use():
+    libc = ctypes.CDLL(None)
+
+    class MallInfo2(ctypes.Structure):
+        _fields_ = [(name, ctypes.c_size_t) for name in (
+            "arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks",
+            "uordblks", "fordblks", "keepcost")]
+
+    libc.mallinfo2.restype = MallInfo2
+    return lambda: libc.mallinfo2().uordblks
+
+
+def snapshot(heap):
+    gc.collect()
+    return {
+        "class references": sys.getrefcount(Drovik),
+        "argument references": sum(sys.getrefcount(v) for v in KEEP.values()),
+        "objects": len(gc.get_objects()),
+        "traced bytes": tracemalloc.get_traced_memory()[0],
+        "heap bytes": heap(),
+        "total references": sys.gettotalrefcount() if hasattr(sys, "gettotalrefcount") else 0,
+    }
+
+
+# Growth allowed over the whole run, independent of the number of rounds: a
+# leak of one object or one allocation per round shows as thousands.
+LIMITS = {"class references": 0, "argument references": 0, "objects": 10,
+          "traced bytes": 20_000, "heap bytes": 64_000}
+
+
+def main():
+    rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 3000
+    sys.unraisablehook = lambda unraisable: None  # Unprintable's str() raises on purpose
+    heap = heap_in_use()
+    for _ in range(300):
+        exercise()
+    tracemalloc.start()
+    before = snapshot(heap)
+    for _ in range(rounds):
+        exercise()
+    after = snapshot(heap)
+    tracemalloc.stop()
+    growth = {key: after[key] - before[key] for key in before}
+    print(f"{rounds} rounds: " + ", ".join(f"{key} {value:+d}" for key, value in growth.items()))
+    failed = [key for key, limit in LIMITS.items() if growth[key] > limit]
+    if failed:
+        sys.exit("grew: " + ", ".join(failed))
+    print("1 passed, 0 failed")
+
+
+if __name__ == "__main__":
+    main()
