@@ -18,6 +18,12 @@ int exec_module(PyObject* module) {
       }
       return nullptr;
     }
+    // The class object is shared by the whole process, and a type object must
+    // not cross interpreters; only the main interpreter may load the module.
+    if (PyInterpreterState_Get() != PyInterpreterState_Main()) {
+      PyErr_SetString(PyExc_ImportError, "drovik cannot be loaded in a sub-interpreter");
+      return nullptr;
+    }
     PyTypeObject* type = drovik_type();
     if (type == nullptr) return nullptr;
     PyObject* all = nullptr;

@@ -83,3 +83,13 @@ def test_exports_return_plain_types():
 def test_library_errors_are_exceptions_but_panics_are_not():
     with pytest.raises(Exception):
         Drovik.unit("m").as_unit("s")
+
+
+def test_sub_interpreters_are_refused():
+    interpreters = pytest.importorskip("concurrent.interpreters")
+    interpreter = interpreters.create()
+    try:
+        with pytest.raises(interpreters.ExecutionFailed, match="ImportError"):
+            interpreter.exec("import drovik")
+    finally:
+        interpreter.close()
