@@ -81,6 +81,23 @@ leak_check() {
   PYTHONPATH="$PWD/$dir/python" python3.14d tests/leaks/check_references.py
 }
 
+# `pip install .` through scikit-build-core, into a scratch folder, then an
+# import of the installed package with its stub beside it.
+install_check() {
+  local scratch
+  scratch=$(mktemp -d)
+  echo "== pip install ."
+  git ls-files -z | xargs -0 cp --parents -t "$scratch" 2>/dev/null || cp -r . "$scratch"
+  (cd "$scratch" && rm -rf build && "$py" -m pip install -q --no-build-isolation --no-deps \
+     --root-user-action=ignore --target "$scratch/site" . >/dev/null)
+  (cd "$scratch" && PYTHONPATH="$scratch/site" "$py" -c '
+import drovik, pathlib
+package = pathlib.Path(drovik.__file__).parent
+assert (package / "__init__.pyi").exists() and (package / "py.typed").exists()
+print("installed:", drovik.Drovik.unit("km/hr").as_unit("m/s"))')
+  rm -rf "$scratch"
+}
+
 free_threaded_check() {
   echo "== compiling the binding with Py_GIL_DISABLED"
   cmake --build "$build" --target drovik_free_threaded_check -j "$jobs"
@@ -105,6 +122,7 @@ case "$1" in
     sanitized_tests
     if command -v python3.14d >/dev/null; then leak_check; fi
     if command -v clang++ >/dev/null; then fuzz 25; fi
+    if "$py" -c "import scikit_build_core" 2>/dev/null; then install_check; fi
     echo "== Python tests"
     py_tests
     ;;
@@ -115,6 +133,7 @@ case "$1" in
     ;;
   sanitize) sanitized_tests; thread_sanitized_tests ;;
   leaks) leak_check ;;
+  install-check) install_check ;;
   fuzz) fuzz "${2:-600}" ;;
   bench)
     configure "$build" -DDROVIK_BENCH=ON
