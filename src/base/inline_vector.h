@@ -5,12 +5,20 @@
 #define DROVIK_BASE_INLINE_VECTOR_H_
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
 namespace drovik {
+
+// Types whose objects may be moved by copying their bytes, leaving the source
+// as raw storage that is not destroyed. Trivially copyable types are; other
+// types opt in by specialising this.
+template <class T>
+struct is_trivially_relocatable : std::is_trivially_copyable<T> {};
 
 template <class T, std::size_t N>
 class InlineVector {
@@ -86,15 +94,22 @@ class InlineVector {
   void append_all(const InlineVector& other) {
     for (std::size_t i = 0; i < other.size_; ++i) emplace_back(other[i]);
   }
-  // Expects this vector to be empty.
+  // Expects this vector to be empty; leaves `other` empty.
   void take_all(InlineVector& other) {
-    std::size_t in_place = other.size_ < N ? other.size_ : N;
-    for (std::size_t i = 0; i < in_place; ++i) {
-      ::new (static_cast<void*>(&inline_[i])) T(std::move(other.slot(i)));
+    std::size_t count = other.size_;
+    std::size_t in_place = count < N ? count : N;
+    if constexpr (is_trivially_relocatable<T>::value) {
+      std::memcpy(static_cast<void*>(inline_), static_cast<const void*>(other.inline_),
+                  in_place * sizeof(Slot));
+    } else {
+      for (std::size_t i = 0; i < in_place; ++i) {
+        ::new (static_cast<void*>(&inline_[i])) T(std::move(other.slot(i)));
+        std::destroy_at(&other.slot(i));
+      }
     }
     spill_ = std::move(other.spill_);
-    size_ = other.size_;
-    other.clear();
+    size_ = count;
+    other.size_ = 0;
   }
 
   Slot inline_[N];

@@ -33,7 +33,7 @@ bool is_drovik(PyObject* object) {
   return type != nullptr && PyObject_TypeCheck(object, type);
 }
 
-PyObject* wrap(Drovik quantity) {
+PyObject* wrap(Drovik&& quantity) {
   PyTypeObject* type = drovik_type();
   if (type == nullptr) return nullptr;
   PyObject* object = type->tp_alloc(type, 0);

@@ -23,7 +23,7 @@ PyTypeObject* drovik_type();
 bool is_drovik(PyObject* object);
 
 // A new Drovik owning `quantity`, or nullptr with an exception set.
-PyObject* wrap(Drovik quantity);
+PyObject* wrap(Drovik&& quantity);
 
 void drovik_dealloc(PyObject* self);
 

@@ -20,14 +20,10 @@ SingleUnit SingleUnit::custom(std::string_view name, std::string_view symbol, do
   return SingleUnit(&owner->row, nullptr, owner);
 }
 
-void SingleUnit::retain() {
-  if (owner_ != nullptr) owner_->references.fetch_add(1, std::memory_order_relaxed);
-}
+void SingleUnit::retain_custom() { owner_->references.fetch_add(1, std::memory_order_relaxed); }
 
-void SingleUnit::release() {
-  if (owner_ != nullptr && owner_->references.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-    delete owner_;
-  }
+void SingleUnit::release_custom() {
+  if (owner_->references.fetch_sub(1, std::memory_order_acq_rel) == 1) delete owner_;
   owner_ = nullptr;
 }
 

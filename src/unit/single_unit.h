@@ -69,8 +69,14 @@ class SingleUnit {
   }
   // A custom row is shared by the copies of its unit, in any thread; it is
   // immutable, so only its reference count changes.
-  void retain();
-  void release();
+  void retain() {
+    if (owner_ != nullptr) retain_custom();
+  }
+  void release() {
+    if (owner_ != nullptr) release_custom();
+  }
+  void retain_custom();
+  void release_custom();
 
   const UnitDef* row_;
   const UnitPrefix* prefix_;

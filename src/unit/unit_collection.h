@@ -4,6 +4,7 @@
 #define DROVIK_UNIT_UNIT_COLLECTION_H_
 
 #include <cstddef>
+#include <type_traits>
 
 #include "base/inline_vector.h"
 #include "catalogue/dimension_vector.h"
@@ -15,6 +16,11 @@ struct UnitEntry {
   SingleUnit unit;
   double exponent;
 };
+
+// A unit entry is three pointers and a double; moving it bytewise leaves
+// nothing to release (the custom-row reference moves with the bytes).
+template <>
+struct is_trivially_relocatable<UnitEntry> : std::true_type {};
 
 // The entries form a map from unit to exponent with at most one entry per
 // unit (under SingleUnit equality). Their order is unspecified. The cached
