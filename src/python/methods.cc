@@ -25,24 +25,24 @@ constexpr Parameters kDiv{"Drovik.__div__()", {"other"}, 1, 1};
 constexpr Parameters kRdiv{"Drovik.__rdiv__()", {"other"}, 1, 1};
 constexpr Parameters kRound{"Drovik.__round__()", {"ndigits"}, 1, 0};
 
-PyObject* unit_method(PyObject*, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
+// A class method of one text argument.
+template <const Parameters& Signature, Result<Drovik> (*Operation)(std::string_view)>
+PyObject* from_text(Vector args, Py_ssize_t nargs, PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
     PyObject* argv[1];
-    if (!match_arguments(kUnit, args, nargs, kwnames, argv)) return nullptr;
-    auto text = argument(coerce_text(argv[0]), "unit_name_or_symbol");
+    if (!match_arguments(Signature, args, nargs, kwnames, argv)) return nullptr;
+    auto text = argument(coerce_text(argv[0]), Signature.names[0]);
     if (!text) return nullptr;
-    return to_python(unit(*text));
+    return to_python(Operation(*text));
   });
 }
 
+PyObject* unit_method(PyObject*, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
+  return from_text<kUnit, unit>(args, nargs, kwnames);
+}
+
 PyObject* constant_method(PyObject*, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
-  return guarded([&]() -> PyObject* {
-    PyObject* argv[1];
-    if (!match_arguments(kConstant, args, nargs, kwnames, argv)) return nullptr;
-    auto name = argument(coerce_text(argv[0]), "constant_name");
-    if (!name) return nullptr;
-    return to_python(constant(*name));
-  });
+  return from_text<kConstant, constant>(args, nargs, kwnames);
 }
 
 PyObject* empty_method(PyObject*, PyObject*) {
