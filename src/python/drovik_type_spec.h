@@ -1,4 +1,4 @@
-// The type specification from which the class drovik.Drovik is created.
+// The PyType_Spec from which the class drovik.Drovik is created.
 #ifndef DROVIK_PYTHON_DROVIK_TYPE_SPEC_H_
 #define DROVIK_PYTHON_DROVIK_TYPE_SPEC_H_
 
