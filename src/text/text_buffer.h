@@ -22,14 +22,18 @@ class TextBuffer {
       size_ += text.size();
       return;
     }
-    spill();
-    heap_.append(text);
-    size_ = heap_.size();
+    append_to_heap(text);
   }
   void append(std::size_t count, char c) {
     for (std::size_t i = 0; i < count; ++i) push_back(c);
   }
-  void push_back(char c) { append(std::string_view(&c, 1)); }
+  void push_back(char c) {
+    if (!spilled_ && size_ < kInline) {
+      inline_[size_++] = c;
+      return;
+    }
+    append_to_heap(std::string_view(&c, 1));
+  }
 
   std::size_t size() const { return size_; }
   bool empty() const { return size_ == 0; }
@@ -41,10 +45,14 @@ class TextBuffer {
  private:
   static constexpr std::size_t kInline = 176;
 
-  void spill() {
-    if (spilled_) return;
-    heap_.assign(inline_, size_);
-    spilled_ = true;
+  // Moves the text to the heap on first overflow and appends there.
+  void append_to_heap(std::string_view text) {
+    if (!spilled_) {
+      heap_.assign(inline_, size_);
+      spilled_ = true;
+    }
+    heap_.append(text);
+    size_ = heap_.size();
   }
 
   char inline_[kInline];
