@@ -1,6 +1,7 @@
 """Property tests over random unit expressions, numbers and arbitrary objects."""
 import math
 import operator
+import os
 
 import pytest
 from hypothesis import HealthCheck, assume, given, settings
@@ -25,7 +26,9 @@ NUMBERS = st.one_of(
     st.sampled_from([2**31 - 1, -(2**31), 2**31, -(2**31) - 1, True, False]),
 )
 DOCUMENTED = (TypeError, LookupError, OverflowError, UnicodeEncodeError, RuntimeError)
-FAST = settings(max_examples=150, deadline=None, suppress_health_check=[HealthCheck.too_slow])
+# DROVIK_HYPOTHESIS_EXAMPLES raises the count for a longer search.
+FAST = settings(max_examples=int(os.environ.get("DROVIK_HYPOTHESIS_EXAMPLES", "150")), deadline=None,
+                suppress_health_check=[HealthCheck.too_slow])
 
 
 def piece(draw_symbol, exponent):
@@ -55,8 +58,15 @@ def test_rendering_parses_back_to_the_same_text(text):
 OFFSET_FREE = [s for s in SYMBOLS if s not in ("°C", "°F")]
 
 
+# Magnitudes where v * scale stays a normal double for every catalogue scale:
+# below that, subnormal results lose digits and nothing can round-trip.
+ROUND_TRIP_VALUES = st.floats(min_value=-1e12, max_value=1e12, allow_nan=False).filter(
+    lambda v: v == 0 or abs(v) > 1e-200
+)
+
+
 @FAST
-@given(st.sampled_from(OFFSET_FREE), st.floats(min_value=-1e12, max_value=1e12, allow_nan=False))
+@given(st.sampled_from(OFFSET_FREE), ROUND_TRIP_VALUES)
 def test_conversions_round_trip_within_rounding(symbol, value):
     a = Drovik.unit(symbol) * value
     base = a.as_base_units()
