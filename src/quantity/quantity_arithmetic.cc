@@ -30,22 +30,25 @@ double c_log10(double x) { return std::log10(x); }
 
 }  // namespace
 
-Result<Drovik> add(const Drovik& a, const Drovik& b) {
+// A result in a's unit, its value `combine` of a's value and b's value
+// rescaled into a's unit.
+template <class Combine>
+Result<Drovik> with_rescaled(const Drovik& a, const Drovik& b, Combine combine) {
   Result<double> other = rescaled_to(a, b);
   if (!other) return fail(std::move(other).error());
-  return Drovik{a.value + *other, a.unit};
+  return Drovik{combine(a.value, *other), a.unit};
+}
+
+Result<Drovik> add(const Drovik& a, const Drovik& b) {
+  return with_rescaled(a, b, [](double v, double other) { return v + other; });
 }
 
 Result<Drovik> subtract(const Drovik& a, const Drovik& b) {
-  Result<double> other = rescaled_to(a, b);
-  if (!other) return fail(std::move(other).error());
-  return Drovik{a.value - *other, a.unit};
+  return with_rescaled(a, b, [](double v, double other) { return v - other; });
 }
 
 Result<Drovik> reflected_subtract(const Drovik& a, const Drovik& b) {
-  Result<double> other = rescaled_to(a, b);
-  if (!other) return fail(std::move(other).error());
-  return Drovik{*other - a.value, a.unit};
+  return with_rescaled(a, b, [](double v, double other) { return other - v; });
 }
 
 Drovik multiply(const Drovik& a, const Drovik& b) {

@@ -13,47 +13,37 @@ using testing::quantity;
 using testing::same_double;
 using testing::unitless;
 
+using Operation = Result<Drovik> (*)(const Drovik&, const Drovik&);
+
 struct BinaryCase {
+  Operation operation;
   Drovik a;
   Drovik b;
   const char* result;  // text of the result, or the error message
 };
 
-
-class Addition : public ::testing::TestWithParam<BinaryCase> {};
-TEST_P(Addition, KeepsTheQuantityOperandsUnit) {
-  Result<Drovik> r = add(GetParam().a, GetParam().b);
+// Addition and subtraction keep the quantity operand's unit; the reflected
+// subtraction is b - a, still in a's unit, with a's unit first in errors.
+class RescaledArithmetic : public ::testing::TestWithParam<BinaryCase> {};
+TEST_P(RescaledArithmetic, GivesTheTextOrTheError) {
+  Result<Drovik> r = GetParam().operation(GetParam().a, GetParam().b);
   EXPECT_EQ(r ? to_text(*r) : r.error().message(), GetParam().result);
 }
 INSTANTIATE_TEST_SUITE_P(
-    Cases, Addition,
-    ::testing::Values(BinaryCase{quantity(1, "km"), quantity(1, "m"), "1.001 [km]"},
-                      BinaryCase{quantity(1, "m"), quantity(1, "km"), "1001 [m]"},
-                      BinaryCase{unitless(2), unitless(5), "7 []"},
-                      BinaryCase{quantity(1, "m"), unitless(5), "[m] and [] are not compatible"},
-                      BinaryCase{quantity(1, "\xC2\xB0" "C"), quantity(1, "K"), "2 [\xC2\xB0" "C]"}));
-
-class Subtraction : public ::testing::TestWithParam<BinaryCase> {};
-TEST_P(Subtraction, ForwardIsAMinusB) {
-  Result<Drovik> r = subtract(GetParam().a, GetParam().b);
-  EXPECT_EQ(r ? to_text(*r) : r.error().message(), GetParam().result);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Cases, Subtraction,
-    ::testing::Values(BinaryCase{quantity(1, "km"), quantity(1, "m"), "0.999 [km]"},
-                      BinaryCase{quantity(1, "s"), quantity(1, "m"), "[s] and [m] are not compatible"}));
-
-class ReflectedSubtraction : public ::testing::TestWithParam<BinaryCase> {};
-TEST_P(ReflectedSubtraction, IsBMinusAInAsUnit) {
-  Result<Drovik> r = reflected_subtract(GetParam().a, GetParam().b);
-  EXPECT_EQ(r ? to_text(*r) : r.error().message(), GetParam().result);
-}
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ReflectedSubtraction,
-    ::testing::Values(BinaryCase{unitless(3), unitless(10), "7 []"},
-                      BinaryCase{quantity(500, "m"), quantity(1, "km"), "500 [m]"},
-                      BinaryCase{quantity(90, "\xC2\xB0"), unitless(1), "-32.70422048691768 [\xC2\xB0]"},
-                      BinaryCase{quantity(1, "m"), unitless(2), "[m] and [] are not compatible"}));
+    Cases, RescaledArithmetic,
+    ::testing::Values(
+        BinaryCase{add, quantity(1, "km"), quantity(1, "m"), "1.001 [km]"},
+        BinaryCase{add, quantity(1, "m"), quantity(1, "km"), "1001 [m]"},
+        BinaryCase{add, unitless(2), unitless(5), "7 []"},
+        BinaryCase{add, quantity(1, "m"), unitless(5), "[m] and [] are not compatible"},
+        BinaryCase{add, quantity(1, "\xC2\xB0" "C"), quantity(1, "K"), "2 [\xC2\xB0" "C]"},
+        BinaryCase{subtract, quantity(1, "km"), quantity(1, "m"), "0.999 [km]"},
+        BinaryCase{subtract, quantity(1, "s"), quantity(1, "m"), "[s] and [m] are not compatible"},
+        BinaryCase{reflected_subtract, unitless(3), unitless(10), "7 []"},
+        BinaryCase{reflected_subtract, quantity(500, "m"), quantity(1, "km"), "500 [m]"},
+        BinaryCase{reflected_subtract, quantity(90, "\xC2\xB0"), unitless(1),
+                   "-32.70422048691768 [\xC2\xB0]"},
+        BinaryCase{reflected_subtract, quantity(1, "m"), unitless(2), "[m] and [] are not compatible"}));
 
 TEST(Multiplication, MultipliesValuesAndUnits) {
   EXPECT_EQ(to_text(multiply(quantity(10, "\xC2\xB0" "C"), unitless(2))), "20 [\xC2\xB0" "C]");
