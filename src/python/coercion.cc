@@ -63,9 +63,13 @@ std::string unprintable(PyObject* object) {
 
 }  // namespace
 
-std::string object_text(PyObject* object) {
+std::optional<std::string> object_text(PyObject* object) {
   PyObject* text = PyObject_Str(object);
   if (text == nullptr) {
+    PyObject* raised = PyErr_GetRaisedException();
+    bool ordinary = PyErr_GivenExceptionMatches(raised, PyExc_Exception);
+    PyErr_SetRaisedException(raised);
+    if (!ordinary) return std::nullopt;
     PyErr_WriteUnraisable(object);
     return unprintable(object);
   }
@@ -84,56 +88,64 @@ std::optional<std::int32_t> coerce_int32(PyObject* object) {
   return static_cast<std::int32_t>(value);
 }
 
-std::optional<CoercedUnit> coerce_unit(PyObject* object) {
+bool is_quiet_unit_operand(PyObject* object) {
+  return is_drovik(object) || PyFloat_Check(object) || PyLong_Check(object) ||
+         PyUnicode_Check(object);
+}
+
+std::optional<CoercedUnit> coerce_unit(PyObject* object, Failure failure, Borrow::Mode mode) {
+  bool silent = failure == Failure::kSilent;
   if (is_drovik(object)) {
-    Borrow claim = borrow_shared(object);
+    Borrow claim(object, silent ? Borrow::Mode::kSilent : mode);
     if (!claim) {
-      claim.refused();
+      if (!silent) claim.refused();
       return std::nullopt;
     }
     UnitCoercible value = UnitCoercible::from_quantity_ref(claim.quantity());
     return CoercedUnit{std::move(value), std::move(claim)};
   }
-  PyTypeObject* type = Py_TYPE(object);
   if (PyFloat_Check(object)) {
-    double value = PyFloat_CheckExact(object) ? PyFloat_AS_DOUBLE(object) : PyFloat_AsDouble(object);
-    if (value == -1.0 && PyErr_Occurred()) return std::nullopt;
-    return CoercedUnit{UnitCoercible::from_float(value), {}};
+    // Reads the stored double, for subclasses too; calls no __float__.
+    return CoercedUnit{UnitCoercible::from_float(PyFloat_AS_DOUBLE(object)), {}};
   }
-  if (PyType_HasFeature(type, Py_TPFLAGS_LONG_SUBCLASS)) {
+  if (PyLong_Check(object)) {
+    if (silent) {
+      int overflow = 0;
+      long value = PyLong_AsLongAndOverflow(object, &overflow);
+      if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+      return CoercedUnit{UnitCoercible::from_int(static_cast<std::int32_t>(value)), {}};
+    }
     std::optional<std::int32_t> value = coerce_int32(object);
     if (!value) return std::nullopt;
     return CoercedUnit{UnitCoercible::from_int(*value), {}};
   }
-  if (PyType_HasFeature(type, Py_TPFLAGS_UNICODE_SUBCLASS)) {
+  if (PyUnicode_Check(object)) {
     Py_ssize_t size = 0;
     const char* utf8 = PyUnicode_AsUTF8AndSize(object, &size);
-    if (utf8 == nullptr) return std::nullopt;
+    if (utf8 == nullptr) {
+      if (silent) PyErr_Clear();
+      return std::nullopt;
+    }
     Result<UnitCoercible> parsed =
         UnitCoercible::from_unit_text(std::string_view(utf8, static_cast<std::size_t>(size)));
     if (!parsed) {
-      raise_error(parsed.error());
+      if (!silent) raise_error(parsed.error());
       return std::nullopt;
     }
     return CoercedUnit{std::move(*parsed), {}};
   }
-  raise_error(DrovikError::not_coercible_to_unit(object_text(object)));
+  if (silent) return std::nullopt;
+  std::optional<std::string> text = object_text(object);
+  if (text) raise_error(DrovikError::not_coercible_to_unit(std::move(*text)));
   return std::nullopt;
 }
 
-std::optional<PyNumber> coerce_number(PyObject* object) {
-  if (PyFloat_Check(object)) {
-    double value = PyFloat_AsDouble(object);
-    if (value == -1.0 && PyErr_Occurred()) return std::nullopt;
-    return PyNumber(value);
-  }
-  if (PyType_HasFeature(Py_TYPE(object), Py_TPFLAGS_LONG_SUBCLASS)) {
-    std::optional<std::int32_t> value = coerce_int32(object);
-    if (!value) return std::nullopt;
-    return PyNumber(*value);
-  }
-  raise_error(DrovikError::not_coercible_to_number(object_text(object)));
-  return std::nullopt;
+bool is_number_operand(PyObject* object) {
+  if (PyFloat_Check(object)) return true;
+  if (!PyLong_Check(object)) return false;
+  int overflow = 0;
+  long value = PyLong_AsLongAndOverflow(object, &overflow);
+  return overflow == 0 && value >= INT32_MIN && value <= INT32_MAX;
 }
 
 std::optional<std::string_view> coerce_text(PyObject* object) {
@@ -152,12 +164,15 @@ std::optional<bool> coerce_bool(PyObject* object) {
   PyTypeObject* type = Py_TYPE(object);
   PyObject* module = PyType_GetModuleName(type);
   if (module == nullptr) return std::nullopt;
-  bool from_numpy = PyUnicode_EqualToUTF8(module, "numpy");
+  // __module__ of a heap type is whatever its author stored there: only a
+  // str can name numpy.
+  bool from_numpy = PyUnicode_Check(module) && PyUnicode_EqualToUTF8(module, "numpy");
   Py_DECREF(module);
   if (from_numpy) {
     PyObject* name = PyType_GetName(type);
     if (name == nullptr) return std::nullopt;
-    bool is_bool_type = PyUnicode_EqualToUTF8(name, "bool_") || PyUnicode_EqualToUTF8(name, "bool");
+    bool is_bool_type = PyUnicode_Check(name) && (PyUnicode_EqualToUTF8(name, "bool_") ||
+                                                  PyUnicode_EqualToUTF8(name, "bool"));
     if (is_bool_type) {
       inquiry nb_bool = type->tp_as_number ? type->tp_as_number->nb_bool : nullptr;
       if (nb_bool == nullptr) {

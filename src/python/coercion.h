@@ -21,11 +21,25 @@ struct CoercedUnit {
   Borrow claim;
 };
 
+// How a failed coercion is reported. kRaise sets the exception the method
+// reports. kSilent, for operator and comparison slots, which decline such an
+// operand with NotImplemented, sets nothing and builds no text: it decides
+// "not coercible" from the operand's type and value alone and never calls
+// Python code.
+enum class Failure { kRaise, kSilent };
+
+// True when coercing `object` into a UnitCoercible calls no Python code: a
+// quantity, a float, an int or a str, or a subclass of one of them. Only a
+// type test; it reads nothing else of the object.
+bool is_quiet_unit_operand(PyObject* object);
+
 // A quantity, a float (or subclass), an int (or subclass, bool included)
-// that fits 32 bits, or a str that parses as a unit expression.
-std::optional<CoercedUnit> coerce_unit(PyObject* object);
-// A float or an int that fits 32 bits.
-std::optional<PyNumber> coerce_number(PyObject* object);
+// that fits 32 bits, or a str that parses as a unit expression. A quantity
+// argument is claimed with `claim` (silent claims under Failure::kSilent).
+std::optional<CoercedUnit> coerce_unit(PyObject* object, Failure failure = Failure::kRaise,
+                                       Borrow::Mode claim = Borrow::Mode::kShared);
+// True for a float or an int that fits 32 bits; sets no exception.
+bool is_number_operand(PyObject* object);
 // A str (or subclass) as UTF-8; the text lives as long as the object.
 std::optional<std::string_view> coerce_text(PyObject* object);
 // True or False, or a numpy bool scalar.
@@ -33,10 +47,12 @@ std::optional<bool> coerce_bool(PyObject* object);
 // Anything PyLong_AsLong reads whose value fits 32 bits.
 std::optional<std::int32_t> coerce_int32(PyObject* object);
 
-// The str() of an object as UTF-8, lone surrogates replaced by U+FFFD; an
-// object whose str() raises reports it as unraisable and is described as
-// "<unprintable {type} object>".
-std::string object_text(PyObject* object);
+// The str() of an object as UTF-8, lone surrogates replaced by U+FFFD. An
+// object whose str() raises an Exception reports it as unraisable and is
+// described as "<unprintable {type} object>". An exception that is not an
+// Exception (KeyboardInterrupt, SystemExit, ...) is left set and the result
+// is empty: an interrupt must reach the caller.
+std::optional<std::string> object_text(PyObject* object);
 
 }  // namespace drovik::python
 

@@ -41,21 +41,32 @@ PyObject* wrap(Drovik&& quantity) {
   auto* self = reinterpret_cast<DrovikObject*>(object);
   ::new (&self->borrow) BorrowCounter();
   ::new (&self->quantity) Drovik(std::move(quantity));
+  self->built = 1;
   return object;
 }
 
-void drovik_dealloc(PyObject* object) {
-  auto* self = reinterpret_cast<DrovikObject*>(object);
-  PyTypeObject* type = Py_TYPE(object);
-  self->quantity.~Drovik();
-  self->borrow.~BorrowCounter();
-  type->tp_free(object);
-  Py_DECREF(type);
+void drovik_free(void* memory) {
+  auto* self = static_cast<DrovikObject*>(memory);
+  // An unbuilt instance holds zero-filled memory, not a record.
+  if (self->built != 0) {
+    self->quantity.~Drovik();
+    self->borrow.~BorrowCounter();
+  }
+  PyObject_Free(memory);
+}
+
+PyObject* refuse_unbuilt() {
+  PyErr_SetString(PyExc_TypeError,
+                  "this Drovik object was not made by the library (its quantity was never "
+                  "built); make quantities with Drovik.unit, Drovik.constant, Drovik.empty or "
+                  "Drovik.custom");
+  return nullptr;
 }
 
 PyObject* Borrow::refused() const {
+  if (unbuilt_) return refuse_unbuilt();
   PyErr_SetString(PyExc_RuntimeError,
-                  mode_ == Mode::kShared ? "Already mutably borrowed" : "Already borrowed");
+                  mode_ == Mode::kExclusive ? "Already borrowed" : "Already mutably borrowed");
   return nullptr;
 }
 

@@ -26,7 +26,9 @@ PyType_Slot kSlots[] = {
     {Py_tp_richcompare, reinterpret_cast<void*>(richcompare_slot)},
     {Py_tp_methods, kDrovikMethods},
     {Py_tp_doc, const_cast<char*>("Unit! yippee")},
-    {Py_tp_dealloc, reinterpret_cast<void*>(drovik_dealloc)},
+    // No tp_dealloc: the interpreter's heap-type destructor runs, calls
+    // drovik_free and releases the class reference per thread.
+    {Py_tp_free, reinterpret_cast<void*>(drovik_free)},
     {0, nullptr},
 };
 

@@ -38,6 +38,12 @@ PyObject* raise_error(const DrovikError& error) {
 void add_argument_note(const char* parameter) {
   PyObject* exception = PyErr_GetRaisedException();
   if (exception == nullptr) return;
+  // Interrupts and exits (exceptions outside Exception) pass through as
+  // they were raised.
+  if (!PyErr_GivenExceptionMatches(exception, PyExc_Exception)) {
+    PyErr_SetRaisedException(exception);
+    return;
+  }
   PyObject* name = once(g_add_note_name, [] { return PyUnicode_InternFromString("add_note"); });
   PyObject* note = name ? PyUnicode_FromFormat("while processing '%s'", parameter) : nullptr;
   if (note != nullptr) {

@@ -14,8 +14,9 @@ namespace drovik::python {
 // and returns nullptr.
 PyObject* raise_error(const DrovikError& error);
 
-// Adds the note "while processing '{parameter}'" to the pending exception. A
-// failure to add it is ignored.
+// Adds the note "while processing '{parameter}'" to the pending exception,
+// unless it is an interrupt or exit (not an Exception), which is left as it
+// was raised. A failure to add the note is ignored.
 void add_argument_note(const char* parameter);
 
 // Sets a PanicException (a BaseException, so `except Exception` does not

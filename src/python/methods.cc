@@ -63,6 +63,16 @@ PyObject* custom_method(PyObject*, Vector args, Py_ssize_t nargs, PyObject* kwna
   });
 }
 
+// The claim a method takes on its receiver and on quantity arguments: silent
+// when coercing every argument runs no Python code (see Borrow), shared
+// otherwise, so that code run by an argument's str() or __index__ meets the
+// claim.
+Borrow::Mode claim_for(bool quiet_arguments) {
+  return quiet_arguments ? Borrow::Mode::kSilent : Borrow::Mode::kShared;
+}
+
+bool absent(PyObject* argument) { return argument == nullptr || argument == Py_None; }
+
 // An instance method of one UnitCoercible argument `other`.
 template <const Parameters& Signature, class Operation>
 PyObject* with_other(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames,
@@ -70,9 +80,10 @@ PyObject* with_other(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kw
   return guarded([&]() -> PyObject* {
     PyObject* argv[1];
     if (!match_arguments(Signature, args, nargs, kwnames, argv)) return nullptr;
-    Borrow receiver = borrow_shared(self);
+    Borrow::Mode mode = claim_for(is_quiet_unit_operand(argv[0]));
+    Borrow receiver(self, mode);
     if (!receiver) return receiver.refused();
-    auto other = argument(coerce_unit(argv[0]), "other");
+    auto other = argument(coerce_unit(argv[0], Failure::kRaise, mode), "other");
     if (!other) return nullptr;
     return to_python(operation(receiver.quantity(), other->value));
   });
@@ -101,11 +112,13 @@ PyObject* as_number_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObje
   return guarded([&]() -> PyObject* {
     PyObject* argv[2];
     if (!match_arguments(kAsNumber, args, nargs, kwnames, argv)) return nullptr;
-    Borrow receiver = borrow_shared(self);
+    Borrow::Mode mode = claim_for((absent(argv[0]) || is_quiet_unit_operand(argv[0])) &&
+                                  (argv[1] == nullptr || PyBool_Check(argv[1])));
+    Borrow receiver(self, mode);
     if (!receiver) return receiver.refused();
     std::optional<CoercedUnit> other;
-    if (argv[0] != nullptr && argv[0] != Py_None) {
-      other = argument(coerce_unit(argv[0]), "other");
+    if (!absent(argv[0])) {
+      other = argument(coerce_unit(argv[0], Failure::kRaise, mode), "other");
       if (!other) return nullptr;
     }
     bool scale = false;
@@ -136,10 +149,11 @@ PyObject* round_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* 
   return guarded([&]() -> PyObject* {
     PyObject* argv[1];
     if (!match_arguments(kRound, args, nargs, kwnames, argv)) return nullptr;
-    Borrow receiver = borrow_shared(self);
+    // Reading an int calls no __index__; anything else may.
+    Borrow receiver(self, claim_for(absent(argv[0]) || PyLong_Check(argv[0])));
     if (!receiver) return receiver.refused();
     std::optional<std::int32_t> ndigits;
-    if (argv[0] != nullptr && argv[0] != Py_None) {
+    if (!absent(argv[0])) {
       ndigits = argument(coerce_int32(argv[0]), "ndigits");
       if (!ndigits) return nullptr;
     }
@@ -147,11 +161,11 @@ PyObject* round_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* 
   });
 }
 
-// A method without arguments besides the receiver.
+// A method without arguments besides the receiver; it runs no Python code.
 template <class Operation>
 PyObject* on_receiver(PyObject* self, Operation operation) {
   return guarded([&]() -> PyObject* {
-    Borrow receiver = borrow_shared(self);
+    Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
     return operation(receiver.quantity());
   });

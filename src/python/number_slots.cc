@@ -15,28 +15,30 @@
 namespace drovik::python {
 namespace {
 
-// Coercion whose failure is silent.
+// An operand that does not coerce makes the slot decline; nothing is raised,
+// no text is built and no Python code runs.
 std::optional<CoercedUnit> quiet_unit(PyObject* object) {
-  std::optional<CoercedUnit> value = coerce_unit(object);
-  if (!value) PyErr_Clear();
-  return value;
+  return coerce_unit(object, Failure::kSilent);
 }
 
-bool quiet_modulus(PyObject* modulus) {
-  if (modulus == Py_None) return true;
-  if (coerce_number(modulus)) return true;
-  PyErr_Clear();
-  return false;
+bool quiet_modulus(PyObject* modulus) { return modulus == Py_None || is_number_operand(modulus); }
+
+// An instance whose record was never built is refused outright, whichever
+// side it is on.
+bool has_unbuilt_operand(PyObject* left, PyObject* right) {
+  return (is_drovik(left) && is_unbuilt(left)) || (is_drovik(right) && is_unbuilt(right));
 }
 
 // Forward(quantity, other) when the left operand is the quantity,
-// Reflected(quantity, other) when only the right one is.
+// Reflected(quantity, other) when only the right one is. Both claims are
+// silent: from the claim to the result, no Python code runs.
 template <class Forward, class Reflected>
 PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward forward,
                    Reflected reflected) {
   return guarded([&]() -> PyObject* {
+    if (has_unbuilt_operand(left, right)) return refuse_unbuilt();
     if (is_drovik(left)) {
-      if (Borrow quantity = borrow_shared(left)) {
+      if (Borrow quantity = borrow_silent(left)) {
         std::optional<CoercedUnit> other = quiet_unit(right);
         if (other && quiet_modulus(modulus)) {
           return to_python(forward(quantity.quantity(), other->value.quantity()));
@@ -44,7 +46,7 @@ PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward f
       }
     }
     if (is_drovik(right)) {
-      if (Borrow quantity = borrow_shared(right)) {
+      if (Borrow quantity = borrow_silent(right)) {
         std::optional<CoercedUnit> other = quiet_unit(left);
         if (other && quiet_modulus(modulus)) {
           return to_python(reflected(quantity.quantity(), other->value.quantity()));
@@ -58,7 +60,7 @@ PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward f
 template <class Operation>
 PyObject* unary(PyObject* self, Operation operation) {
   return guarded([&]() -> PyObject* {
-    Borrow receiver = borrow_shared(self);
+    Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
     return operation(receiver.quantity());
   });
@@ -124,8 +126,9 @@ PyObject* power_slot(PyObject* left, PyObject* right, PyObject* modulus) {
 PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
   return guarded([&]() -> PyObject* {
     if (op < Py_LT || op > Py_GE) return raise_panic("invalid compareop");
-    Borrow receiver = borrow_shared(self);
+    Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
+    if (is_drovik(other) && is_unbuilt(other)) return refuse_unbuilt();
     std::optional<CoercedUnit> operand = quiet_unit(other);
     if (!operand) Py_RETURN_NOTIMPLEMENTED;
     return to_python(compare(receiver.quantity(), operand->value.quantity(), static_cast<CompareOp>(op)));

@@ -25,6 +25,12 @@ class BorrowCounter {
   }
   void release_shared() { state_.fetch_sub(1, std::memory_order_release); }
 
+  // The test a shared claim makes, without taking one: true unless the
+  // counter is held exclusively. For readers that nobody can observe while
+  // they read (see python/drovik_object.h); it writes nothing, so threads
+  // reading one quantity do not contend for its cache line.
+  bool readable() const { return state_.load(std::memory_order_acquire) != kExclusive; }
+
   // Fails while anybody holds a claim.
   bool try_borrow_exclusive() {
     std::int64_t expected = 0;

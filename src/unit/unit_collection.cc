@@ -1,12 +1,119 @@
 #include "unit/unit_collection.h"
 
+#include <map>
+
+#include "catalogue/dimension_vector.h"
+
 namespace drovik {
+namespace {
+
+// Orders the words byte-wise across their two parts, as UnitWord equality
+// compares them.
+int compare_words(const UnitWord& a, const UnitWord& b) {
+  std::size_t i = 0;
+  std::size_t size = a.size() < b.size() ? a.size() : b.size();
+  auto at = [](const UnitWord& w, std::size_t k) {
+    return static_cast<unsigned char>(k < w.head.size() ? w.head[k] : w.tail[k - w.head.size()]);
+  };
+  for (; i < size; ++i) {
+    unsigned char x = at(a, i), y = at(b, i);
+    if (x != y) return x < y ? -1 : 1;
+  }
+  if (a.size() == b.size()) return 0;
+  return a.size() < b.size() ? -1 : 1;
+}
+
+int compare_doubles(double a, double b) {
+  if (a < b) return -1;
+  if (b < a) return 1;
+  return 0;  // equal, -0.0 and 0.0 included (NaN never gets here)
+}
+
+// A strict weak order on units whose scale, offset and dimensions hold no
+// NaN. Two units are equivalent under it exactly when SingleUnit equality
+// holds: the same texts and the same numbers compared as doubles.
+struct UnitOrder {
+  bool operator()(const SingleUnit& a, const SingleUnit& b) const {
+    if (int c = compare_words(a.name(), b.name())) return c < 0;
+    if (int c = compare_words(a.symbol(), b.symbol())) return c < 0;
+    if (int c = compare_doubles(a.scale(), b.scale())) return c < 0;
+    if (int c = compare_doubles(a.offset(), b.offset())) return c < 0;
+    for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+      if (int c = compare_doubles(a.dimensions()[k], b.dimensions()[k])) return c < 0;
+    }
+    return false;
+  }
+};
+
+// A unit with a NaN field equals no unit, itself included, so it is never
+// found and never indexed.
+bool can_equal(const SingleUnit& unit) { return unit == unit; }
+
+}  // namespace
+
+class UnitCollection::Index {
+ public:
+  std::size_t find(const SingleUnit& unit, std::size_t absent) const {
+    auto it = positions_.find(unit);
+    return it == positions_.end() ? absent : it->second;
+  }
+  void put(const SingleUnit& unit, std::size_t position) {
+    if (can_equal(unit)) positions_.insert_or_assign(unit, position);
+  }
+  void erase(const SingleUnit& unit) {
+    if (can_equal(unit)) positions_.erase(unit);
+  }
+
+ private:
+  std::map<SingleUnit, std::size_t, UnitOrder> positions_;
+};
+
+UnitCollection::UnitCollection(const UnitCollection& other)
+    : entries_(other.entries_),
+      index_(other.index_ ? new Index(*other.index_) : nullptr),
+      dimensions_(other.dimensions_),
+      scale_(other.scale_) {}
+
+UnitCollection& UnitCollection::operator=(const UnitCollection& other) {
+  if (this != &other) {
+    UnitCollection copy(other);
+    *this = std::move(copy);
+  }
+  return *this;
+}
+
+UnitCollection::~UnitCollection() = default;
+
+void UnitCollection::IndexDeleter::operator()(Index* index) const { delete index; }
 
 std::size_t UnitCollection::find(const SingleUnit& unit) const {
+  if (!can_equal(unit)) return entries_.size();
+  if (index_) return index_->find(unit, entries_.size());
   for (std::size_t i = 0; i < entries_.size(); ++i) {
     if (entries_[i].unit == unit) return i;
   }
   return entries_.size();
 }
+
+void UnitCollection::insert(SingleUnit unit, double exponent) {
+  entries_.emplace_back(UnitEntry{std::move(unit), exponent});
+  if (index_) {
+    index_entry(entries_.size() - 1);
+  } else if (entries_.size() >= kIndexedFrom) {
+    index_.reset(new Index());
+    for (std::size_t i = 0; i < entries_.size(); ++i) index_entry(i);
+  }
+}
+
+void UnitCollection::remove_at(std::size_t i) {
+  std::size_t last = entries_.size() - 1;
+  if (index_) {
+    index_->erase(entries_[i].unit);
+    if (i != last) index_->put(entries_[last].unit, i);
+  }
+  entries_.swap_remove(i);
+}
+
+void UnitCollection::index_entry(std::size_t i) { index_->put(entries_[i].unit, i); }
 
 }  // namespace drovik

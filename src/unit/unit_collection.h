@@ -4,6 +4,7 @@
 #define DROVIK_UNIT_UNIT_COLLECTION_H_
 
 #include <cstddef>
+#include <memory>
 #include <type_traits>
 
 #include "base/inline_vector.h"
@@ -27,8 +28,14 @@ struct is_trivially_relocatable<UnitEntry> : std::true_type {};
 // dimensions and scale are never recomputed from the entries: each operation
 // that builds a collection computes them alongside, with the double operations
 // its definition fixes.
+//
+// Small collections find a unit by scanning their entries. From
+// kIndexedFrom entries on, an ordered index keeps each lookup logarithmic, so
+// that building a collection of n units costs O(n log n) whatever the units.
 class UnitCollection {
  public:
+  static constexpr std::size_t kIndexedFrom = 16;
+
   // The unitless collection: no entries, zero dimensions, scale 1.0.
   UnitCollection() = default;
   // The collection of one unit with exponent 1.0.
@@ -38,6 +45,12 @@ class UnitCollection {
   }
   UnitCollection(const DimensionVector& dimensions, double scale)
       : dimensions_(dimensions), scale_(scale) {}
+
+  UnitCollection(const UnitCollection& other);
+  UnitCollection(UnitCollection&& other) noexcept = default;
+  UnitCollection& operator=(const UnitCollection& other);
+  UnitCollection& operator=(UnitCollection&& other) noexcept = default;
+  ~UnitCollection();
 
   const DimensionVector& dimensions() const { return dimensions_; }
   double scale() const { return scale_; }
@@ -49,16 +62,24 @@ class UnitCollection {
   // Index of the entry whose unit equals `unit`, or size() when none does.
   std::size_t find(const SingleUnit& unit) const;
   // Inserts a unit known to be absent.
-  void insert(SingleUnit unit, double exponent) {
-    entries_.emplace_back(UnitEntry{std::move(unit), exponent});
-  }
-  void remove_at(std::size_t i) { entries_.swap_remove(i); }
+  void insert(SingleUnit unit, double exponent);
+  // Removes entry i; the last entry takes its place.
+  void remove_at(std::size_t i);
 
   void set_dimensions(const DimensionVector& dimensions) { dimensions_ = dimensions; }
   void set_scale(double scale) { scale_ = scale; }
 
  private:
+  class Index;
+  // Out of line, so that Index stays private to the .cc file.
+  struct IndexDeleter {
+    void operator()(Index* index) const;
+  };
+
+  void index_entry(std::size_t i);
+
   InlineVector<UnitEntry, 4> entries_;
+  std::unique_ptr<Index, IndexDeleter> index_;  // present once the collection is large
   DimensionVector dimensions_{};
   double scale_ = 1.0;
 };

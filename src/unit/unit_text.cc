@@ -1,6 +1,8 @@
 #include "unit/unit_text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "base/inline_vector.h"
 #include "text/decimal_text.h"
@@ -16,14 +18,26 @@ struct Factor {
 
 using FactorList = InlineVector<Factor, 8>;
 
+constexpr std::size_t kInsertionSortLimit = 16;
+
 std::string_view text_of(std::string_view scratch, Factor f) {
   return scratch.substr(f.offset, f.length);
 }
 
 void sort_factors(FactorList& factors, std::string_view scratch) {
-  // Insertion sort: lists are short. string_view compares byte-wise.
+  auto before = [scratch](Factor a, Factor b) { return text_of(scratch, a) < text_of(scratch, b); };
+  if (factors.size() > kInsertionSortLimit) {
+    // Long lists: a stable merge sort keeps equal texts in the order an
+    // insertion sort leaves them, in O(n log n).
+    std::vector<Factor> all(factors.size());
+    for (std::size_t i = 0; i < factors.size(); ++i) all[i] = factors[i];
+    std::stable_sort(all.begin(), all.end(), before);
+    for (std::size_t i = 0; i < all.size(); ++i) factors[i] = all[i];
+    return;
+  }
+  // Short lists, the usual case: insertion sort, without allocating.
   for (std::size_t i = 1; i < factors.size(); ++i) {
-    for (std::size_t j = i; j > 0 && text_of(scratch, factors[j]) < text_of(scratch, factors[j - 1]); --j) {
+    for (std::size_t j = i; j > 0 && before(factors[j], factors[j - 1]); --j) {
       Factor held = factors[j];
       factors[j] = factors[j - 1];
       factors[j - 1] = held;
