@@ -22,21 +22,32 @@ build_main() {  # build_main [targets...]
 }
 
 cpp_tests() {
-  ctest --test-dir "$build" -j "$jobs" --progress --output-on-failure
+  ctest --test-dir "$build" -j "$jobs" --timeout 300 --progress --output-on-failure
 }
 
 py_tests() {
   PYTHONPATH="$PWD/$build/python" "$py" -m pytest -q -p no:cacheprovider tests/python
 }
 
+# Runs one step of this script in a child with a time limit, so that a hang
+# fails the run instead of stalling it: stage SECONDS STEP [ARGS...].
+stage() {
+  local seconds=$1 status=0; shift
+  timeout --kill-after=20 "$seconds" bash "${BASH_SOURCE[0]}" "$@" || status=$?
+  if [ "$status" -eq 124 ] || [ "$status" -eq 137 ]; then
+    echo "step '$*' did not finish within ${seconds}s" >&2
+  fi
+  return "$status"
+}
+
 # The C++ tests and the Python tests with AddressSanitizer and
 # UndefinedBehaviorSanitizer; Python runs with the ASan runtime preloaded.
 sanitized_tests() {
-  local dir=build/asan
+  local dir=$build-asan
   echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
   configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_SANITIZE=address,undefined
   cmake --build "$dir" -j "$jobs"
-  ctest --test-dir "$dir" -j "$jobs" --progress --output-on-failure
+  ctest --test-dir "$dir" -j "$jobs" --timeout 300 --progress --output-on-failure
   LD_PRELOAD="$(g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 PYTHONPATH="$PWD/$dir/python" \
     "$py" -m pytest -q -p no:cacheprovider tests/python
@@ -44,7 +55,7 @@ sanitized_tests() {
 
 # The C++ tests, concurrency ones included, under ThreadSanitizer.
 thread_sanitized_tests() {
-  local dir=build/tsan
+  local dir=$build-tsan
   echo "== ThreadSanitizer"
   configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_SANITIZE=thread -DDROVIK_PYTHON=OFF
   cmake --build "$dir" -j "$jobs" --target drovik_core_tests
@@ -53,7 +64,7 @@ thread_sanitized_tests() {
 
 # Coverage-guided fuzzing with libFuzzer: SECONDS per target (default 25).
 fuzz() {
-  local dir=build/fuzz seconds=${1:-25}
+  local dir=$build-fuzz seconds=${1:-25}
   echo "== libFuzzer, ${seconds}s per target"
   CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
     -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF >/dev/null
@@ -62,18 +73,24 @@ fuzz() {
   symbolizer=$(command -v llvm-symbolizer || ls /usr/bin/llvm-symbolizer-* 2>/dev/null | head -n 1 || true)
   [ -z "$symbolizer" ] || export ASAN_SYMBOLIZER_PATH=$symbolizer
   for target in parse string_path; do
+    local log="$dir/$target.log" status=0
     mkdir -p "$dir/corpus/$target"
     "$dir/${target}_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
-      -artifact_prefix="$dir/" "$dir/corpus/$target" "fuzz/corpus/$target" 2>&1 |
-      grep -E "^(stat::number_of_executed_units|stat::new_units_added|INFO: Running|==)" || true
-    [ "${PIPESTATUS[0]}" -eq 0 ] || { echo "fuzzer $target found a failure" >&2; return 1; }
+      -artifact_prefix="$dir/" "$dir/corpus/$target" "fuzz/corpus/$target" >"$log" 2>&1 ||
+      status=$?
+    grep -E "^(stat::number_of_executed_units|stat::new_units_added|INFO: Running)" "$log" || true
+    if [ "$status" -ne 0 ]; then
+      tail -n 80 "$log"
+      echo "fuzzer $target found a failure (exit $status); the input is in $dir/" >&2
+      return 1
+    fi
   done
 }
 
 # Reference counts and traced memory over many rounds, on the debug
 # interpreter (which counts every reference).
 leak_check() {
-  local dir=build/debug-python
+  local dir=$build-debug
   echo "== reference leak check (python3.14d)"
   configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_TESTS=OFF \
     -DPython_EXECUTABLE="$(command -v python3.14d)"
@@ -112,20 +129,31 @@ case "$1" in
     echo "== the Python module"
     PYTHONPATH="$PWD/$build/python" "$py" tools/demo.py
     ;;
+  python)  # an interpreter (or a script: python FILE ARGS...) with the module importable
+    build_main drovik >/dev/null
+    PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" exec "$py" "${@:2}"
+    ;;
   cpp-test) build_main; cpp_tests ;;
   py-test) build_main; py_tests ;;
   test)
-    build_main
-    cpp_tests
-    free_threaded_check
-    thread_sanitized_tests
-    sanitized_tests
-    if command -v python3.14d >/dev/null; then leak_check; fi
-    if command -v clang++ >/dev/null; then fuzz 25; fi
-    if "$py" -c "import scikit_build_core" 2>/dev/null; then install_check; fi
+    # Each stage in a child with a time limit; the first failure stops the run.
+    stage 1200 build
+    stage 600 cpp-tests
+    stage 600 free-threaded-check
+    stage 1200 tsan
+    stage 1800 asan
+    if command -v python3.14d >/dev/null; then stage 900 leaks; fi
+    if command -v clang++ >/dev/null; then stage 900 fuzz 25; fi
+    if "$py" -c "import scikit_build_core" 2>/dev/null; then stage 900 install-check; fi
     echo "== Python tests"
-    py_tests
+    stage 900 py-tests
     ;;
+  build) build_main ;;
+  cpp-tests) cpp_tests ;;
+  py-tests) py_tests ;;
+  free-threaded-check) free_threaded_check ;;
+  tsan) thread_sanitized_tests ;;
+  asan) sanitized_tests ;;
   quick-test)
     build_main
     cpp_tests
@@ -142,6 +170,10 @@ case "$1" in
     "$build/core_benchmark" --benchmark_min_time=0.2s
     echo "== Python, beside pint, astropy and Decimal"
     PYTHONPATH="$PWD/$build/python" "$py" bench/compare_libraries.py "${@:2}"
+    ;;
+  scaling)
+    build_main drovik
+    PYTHONPATH="$PWD/$build/python" "$py" bench/thread_scaling.py "${@:2}"
     ;;
   *) echo "unknown step $1" >&2; exit 2 ;;
 esac

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
+#include <vector>
 #include <limits>
 #include <string>
 
@@ -98,6 +101,104 @@ TEST(InlineVector, KeepsEveryElementAcrossSpillsAndRemovals) {
   InlineVector<std::string, 2> copy;
   copy = moved;
   EXPECT_EQ(copy[3], moved[3]);
+}
+
+}  // namespace
+}  // namespace drovik
+
+namespace drovik {
+namespace {
+
+// Large collections are indexed; the index must agree with a plain scan of
+// SingleUnit equality through inserts, merges and removals.
+struct ReferenceEntry {
+  SingleUnit unit;
+  double exponent;
+};
+
+void reference_merge(std::vector<ReferenceEntry>& model, const SingleUnit& unit, double delta) {
+  for (std::size_t i = 0; i < model.size(); ++i) {
+    if (model[i].unit == unit) {
+      model[i].exponent += delta;
+      if (model[i].exponent == 0.0) model.erase(model.begin() + static_cast<std::ptrdiff_t>(i));
+      return;
+    }
+  }
+  model.push_back({unit, delta});
+}
+
+std::vector<std::string> described(const UnitCollection& units) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    out.push_back(units[i].unit.name().str() + "|" + units[i].unit.symbol().str() + "|" +
+                  std::to_string(units[i].unit.scale()) + "|" + std::to_string(units[i].exponent));
+  }
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+std::vector<std::string> described(const std::vector<ReferenceEntry>& model) {
+  UnitCollection as_collection;
+  for (const auto& entry : model) as_collection.insert(entry.unit, entry.exponent);
+  return described(as_collection);
+}
+
+std::vector<SingleUnit> unit_pool() {
+  std::vector<SingleUnit> pool;
+  for (const char* word : {"m", "km", "mm", "s", "hr", "kg", "g", "N", "J", "W", "K", "Pa",
+                           "meter", "kilometer", "L", "mL", "A", "mol", "cd", "lb"}) {
+    pool.push_back(*search_for_unit_name(word));
+  }
+  // Units that differ from each other in one field only, and a pair whose
+  // scales are -0.0 and 0.0 (equal as doubles, so one unit).
+  for (int k = 0; k < 30; ++k) pool.push_back(SingleUnit::custom("same", "s", k + 1.0, kLength));
+  pool.push_back(SingleUnit::custom("zero", "z", 0.0, kLength));
+  pool.push_back(SingleUnit::custom("zero", "z", -0.0, kLength));
+  pool.push_back(SingleUnit::custom("kilometer", "km", 1000.0, kLength));  // equals "km"
+  return pool;
+}
+
+TEST(LargeUnitCollection, TheIndexAgreesWithAScanThroughMergesAndRemovals) {
+  std::vector<SingleUnit> pool = unit_pool();
+  std::mt19937 random(20261208);
+  UnitCollection running;
+  std::vector<ReferenceEntry> model;
+  for (int step = 0; step < 4000; ++step) {
+    const SingleUnit& unit = pool[random() % pool.size()];
+    bool divide = random() % 2 == 0;
+    UnitCollection one(unit);
+    running = divide ? div(running, one) : mul(running, one);
+    reference_merge(model, unit, divide ? -1.0 : 1.0);
+    if (step % 97 == 0) {
+      ASSERT_EQ(described(running), described(model)) << "after step " << step;
+      UnitCollection copy = running;  // copies carry a working index
+      ASSERT_EQ(copy.find(unit), running.find(unit));
+    }
+  }
+  EXPECT_EQ(described(running), described(model));
+  // Dividing everything out leaves the unitless collection.
+  UnitCollection emptied = div(running, running);
+  EXPECT_EQ(emptied.size(), 0u);
+}
+
+TEST(LargeUnitCollection, UnitsWithANaNFieldNeverMerge) {
+  UnitCollection units(SingleUnit::custom("odd", "o", std::nan(""), kLength));
+  for (int k = 0; k < 10; ++k) units = mul(units, units);
+  EXPECT_EQ(units.size(), 1024u);
+}
+
+TEST(LargeUnitCollection, RenderingSortsManyFactorsByteWise) {
+  UnitCollection units;
+  std::vector<std::string> symbols;
+  for (int k = 0; k < 300; ++k) {
+    std::string symbol = "u" + std::to_string((k * 7919) % 300);
+    symbols.push_back(symbol);
+    units = mul(units, UnitCollection(SingleUnit::custom(symbol, symbol, 1.0, kLength)));
+  }
+  std::sort(symbols.begin(), symbols.end());
+  std::string expected = "[";
+  for (std::size_t i = 0; i < symbols.size(); ++i) expected += (i ? "." : "") + symbols[i];
+  EXPECT_EQ(as_string(units), expected + "]");
 }
 
 }  // namespace

@@ -3,11 +3,8 @@ import math
 
 import pytest
 
+from conftest import q
 from drovik import Drovik
-
-
-def q(value, unit):
-    return Drovik.unit(unit) * value
 
 
 @pytest.mark.parametrize(

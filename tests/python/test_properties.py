@@ -7,6 +7,7 @@ import pytest
 from hypothesis import HealthCheck, assume, given, settings
 from hypothesis import strategies as st
 
+from conftest import Number, Text
 from drovik import Drovik
 
 # Symbols whose text resolves back to the same unit ("d" is both day and
@@ -96,14 +97,6 @@ def test_arithmetic_on_any_numbers_only_raises_documented_errors(x, y, unit):
 class StrRaises:
     def __str__(self):
         raise RuntimeError("refuses")
-
-
-class Text(str):
-    pass
-
-
-class Number(float):
-    pass
 
 
 ANYTHING = st.one_of(

@@ -1,14 +1,10 @@
 """Rounding, numeric export and printing."""
 import math
 
-import numpy as np
 import pytest
 
+from conftest import needs_numpy, np, q
 from drovik import Drovik
-
-
-def q(value, unit="m"):
-    return Drovik.unit(unit) * value
 
 
 @pytest.mark.parametrize(
@@ -69,11 +65,15 @@ def test_as_number():
     assert km.as_number(None, True) == km.as_number(scale=True) == 1.0
     assert Drovik.unit("°C").as_number("K") == 274.15
     assert (Drovik.empty() * 3).as_number(2) == 3.0
-    assert (Drovik.empty() * 3).as_number(2, scale=np.True_) == 1.5
-    assert (Drovik.empty() * 3).as_number(2, np.bool_(False)) == 3.0
     assert math.isinf(km.as_number(q(0), True))
     with pytest.raises(TypeError, match=r"^\[m\] and \[\] are not compatible$"):
         q(1).as_number(2)
+
+
+@needs_numpy
+def test_as_number_takes_numpys_bools():
+    assert (Drovik.empty() * 3).as_number(2, scale=np.True_) == 1.5
+    assert (Drovik.empty() * 3).as_number(2, np.bool_(False)) == 3.0
 
 
 @pytest.mark.parametrize(
@@ -115,6 +115,7 @@ def test_descriptive():
     assert Drovik.unit("°C").descriptive() == "1 [degree Celsius]"
 
 
+@needs_numpy
 def test_text_matches_numpys_shortest_positional_form():
     for value in [1.380649e-23, 6.02214076e23, 5e-324, 1.7976931348623157e308, 123.456, 2**53 + 2.0]:
         expected = np.format_float_positional(value, trim="-")
