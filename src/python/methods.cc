@@ -6,6 +6,7 @@
 #include "python/argument_matching.h"
 #include "python/coercion.h"
 #include "python/results.h"
+#include "python/value_protocols.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_rounding.h"
 #include "quantity/quantity_text.h"
@@ -228,6 +229,12 @@ PyMethodDef kDrovikMethods[] = {
     {"__log10__", log10_method, METH_NOARGS, "__log10__($self)\n--\n\n"},
     {"log10", log10_method, METH_NOARGS, "log10($self)\n--\n\n"},
     {"descriptive", descriptive_method, METH_NOARGS, "descriptive($self)\n--\n\n"},
+    // The value protocols that the interpreter and the standard library call.
+    {"__reduce__", reduce_method, METH_NOARGS, "__reduce__($self)\n--\n\n"},
+    {"_restore", restore_method, METH_O | METH_CLASS, "_restore($cls, state, /)\n--\n\n"},
+    {"__copy__", copy_method, METH_NOARGS, "__copy__($self)\n--\n\n"},
+    {"__deepcopy__", deepcopy_method, METH_O, "__deepcopy__($self, memo, /)\n--\n\n"},
+    {"__format__", format_method, METH_O, "__format__($self, format_spec, /)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 

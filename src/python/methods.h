@@ -6,7 +6,7 @@
 
 namespace drovik::python {
 
-// Nineteen methods and the sentinel.
+// The nineteen methods, the five value-protocol methods and the sentinel.
 extern PyMethodDef kDrovikMethods[];
 
 }  // namespace drovik::python

@@ -13,10 +13,10 @@ struct SingleUnit::CustomRow {
 };
 
 SingleUnit SingleUnit::custom(std::string_view name, std::string_view symbol, double scale,
-                              const DimensionVector& dimensions) {
+                              const DimensionVector& dimensions, double offset) {
   auto* owner = new CustomRow{std::string(name), std::string(symbol), {}, {}};
   owner->references.store(1, std::memory_order_relaxed);
-  owner->row = UnitDef{owner->name, owner->symbol, 0.0, scale, dimensions};
+  owner->row = UnitDef{owner->name, owner->symbol, offset, scale, dimensions};
   return SingleUnit(&owner->row, nullptr, owner);
 }
 

@@ -23,9 +23,10 @@ class SingleUnit {
     return SingleUnit(&row, &prefix, nullptr);
   }
   // A unit that exists only in the quantities built from it; the unit owns
-  // copies of its two texts.
+  // copies of its two texts. Units users define have no offset; a unit read
+  // back from a saved quantity may.
   static SingleUnit custom(std::string_view name, std::string_view symbol, double scale,
-                           const DimensionVector& dimensions);
+                           const DimensionVector& dimensions, double offset = 0.0);
 
   SingleUnit(const SingleUnit& other) : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
     retain();

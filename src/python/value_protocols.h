@@ -1,0 +1,28 @@
+// The protocols through which the interpreter and the standard library treat
+// a quantity as a value: pickle (__reduce__ and the class method _restore
+// that loads what it saves), copy (__copy__, __deepcopy__) and format().
+#ifndef DROVIK_PYTHON_VALUE_PROTOCOLS_H_
+#define DROVIK_PYTHON_VALUE_PROTOCOLS_H_
+
+#include "python/python_api.h"
+
+namespace drovik::python {
+
+// (Drovik._restore, (state,)). The state is a tuple (version, value,
+// units, dimensions, scale); every double is saved as the int of its 64 bits,
+// so that each pickle protocol, text protocol 0 included, keeps NaN payloads
+// and the sign of zero.
+PyObject* reduce_method(PyObject* self, PyObject*);
+// The quantity a state describes. Checks the state's shape and types: a
+// wrong type raises TypeError, a wrong length or value ValueError.
+PyObject* restore_method(PyObject* cls, PyObject* state);
+// Quantities never change, so a copy is the quantity itself.
+PyObject* copy_method(PyObject* self, PyObject*);
+PyObject* deepcopy_method(PyObject* self, PyObject* memo);
+// "" is str(q); any other spec formats the value as a float would, followed
+// by a space and the unit text.
+PyObject* format_method(PyObject* self, PyObject* spec);
+
+}  // namespace drovik::python
+
+#endif  // DROVIK_PYTHON_VALUE_PROTOCOLS_H_

@@ -1,0 +1,168 @@
+"""A quantity as a Python value: pickle in every protocol, copy, format()."""
+import copy
+import math
+import operator
+import pickle
+import struct
+from concurrent.futures import ProcessPoolExecutor
+
+import pytest
+
+from conftest import q
+from drovik import Drovik
+
+NAN_WITH_PAYLOAD = struct.unpack("<d", struct.pack("<Q", 0xFFF8_0000_DEAD_BEEF))[0]
+
+
+def bits(value):
+    return struct.pack("<d", value)
+
+
+def quantities():
+    league = Drovik.custom("league", "lea", "mi") * 3
+    odd = Drovik.custom("odd", "o", float("nan"))
+    return [
+        q(12.5, "km/hr"), q(21.5, "°C"), q(-40, "°F"), q(1, "W/m2.K4"), Drovik.empty(),
+        q(-0.0, "m"), q(math.inf, "s"), q(-math.inf, "kg"), q(NAN_WITH_PAYLOAD, "J"),
+        Drovik.constant("speed of light"), league, league * Drovik.unit("km/s"),
+        odd * odd * odd, q(3, "m") ** 0, q(2, "kPa").as_base_units(), q(1, "um") ** 0.5,
+        Drovik.custom("Ω-ish", "Ω", "ohm"), Drovik.custom("meter", "m", 1),
+    ]
+
+
+@pytest.mark.parametrize("protocol", range(pickle.HIGHEST_PROTOCOL + 1))
+def test_pickling_restores_every_field_in_every_protocol(protocol):
+    for original in quantities():
+        loaded = pickle.loads(pickle.dumps(original, protocol))
+        assert type(loaded) is Drovik
+        # The saved state covers the value, every unit's fields and exponent,
+        # and the cached dimensions and scale, all as 64-bit patterns.
+        assert loaded.__reduce__() == original.__reduce__()
+        assert bits(float(loaded)) == bits(float(original))
+        assert str(loaded) == str(original)
+        assert loaded.descriptive() == original.descriptive()
+        assert str(loaded.as_base_units()) == str(original.as_base_units())
+
+
+def test_loaded_quantities_compare_and_compute_like_the_originals():
+    speed = pickle.loads(pickle.dumps(q(36, "km/hr")))
+    assert speed == q(10, "m/s")
+    assert str(speed + q(1, "m/s")) == "39.6 [km/hr]"
+    league = Drovik.custom("league", "lea", "mi")
+    assert pickle.loads(pickle.dumps(league)).as_number("mi") == 1.0
+
+
+# Written by the first version that could pickle; every later version must load it.
+SAVED_BY_VERSION_1 = (
+    b"\x80\x02c__builtin__\ngetattr\nq\x00cdrovik\nDrovik\nq\x01X\x08\x00\x00\x00_restoreq\x02"
+    b"\x86q\x03Rq\x04(K\x01\x8a\x08\x00\x00\x00\x00\x00\x005@(X\x0e\x00\x00\x00degree Celsiusq"
+    b"\x05X\x03\x00\x00\x00\xc2\xb0Cq\x06\x8a\x08\x00\x00\x00\x00\x00\x00\xf0?\x8a\tfffff\x12q"
+    b"\xc0\x00(K\x00K\x00K\x00\x8a\x08\x00\x00\x00\x00\x00\x00\xf0?K\x00K\x00K\x00K\x00tq\x07"
+    b"\x8a\x08\x00\x00\x00\x00\x00\x00\xf0?tq\x08\x85q\t(K\x00K\x00K\x00\x8a\x08\x00\x00\x00"
+    b"\x00\x00\x00\xf0?K\x00K\x00K\x00K\x00tq\n\x8a\x08\x00\x00\x00\x00\x00\x00\xf0?tq\x0b\x85q"
+    b"\x0cRq\r."
+)
+
+
+def test_pickles_of_the_first_version_still_load():
+    loaded = pickle.loads(SAVED_BY_VERSION_1)
+    assert str(loaded) == "21 [°C]"
+    assert loaded.as_number("K") == 294.15
+
+
+def test_quantities_travel_to_worker_processes():
+    sent = [q(v, "km/hr") for v in (36, 72, 90)]
+    with ProcessPoolExecutor(max_workers=2) as pool:
+        back = list(pool.map(operator.methodcaller("as_unit", "m/s"), sent, timeout=120))
+    assert [str(b) for b in back] == ["10 [m/s]", "20 [m/s]", "25 [m/s]"]
+
+
+GOOD_UNIT = ("meter", "m", 0x3FF0000000000000, 0, (0,) * 5 + (0x3FF0000000000000,) + (0, 0),
+             0x3FF0000000000000)
+GOOD_DIMENSIONS = GOOD_UNIT[4]
+ONE = 0x3FF0000000000000
+
+
+def state(*, version=1, value=ONE, units=(GOOD_UNIT,), dimensions=GOOD_DIMENSIONS, scale=ONE):
+    return (version, value, units, dimensions, scale)
+
+
+def test_a_hand_written_state_loads():
+    assert str(Drovik._restore(state())) == "1 [m]"
+
+
+@pytest.mark.parametrize(
+    "bad, error",
+    [
+        (None, TypeError),
+        ([1, ONE, (), GOOD_DIMENSIONS, ONE], TypeError),
+        ((), ValueError),
+        (state()[:4], ValueError),
+        (state() + (0,), ValueError),
+        (state(version=2), ValueError),
+        (state(version=10**30), ValueError),
+        (state(version="1"), TypeError),
+        (state(version=True), TypeError),
+        (state(value=1.0), TypeError),
+        (state(value=-1), ValueError),
+        (state(value=2**64), ValueError),
+        (state(units=[GOOD_UNIT]), TypeError),
+        (state(units=(GOOD_UNIT[:5],)), ValueError),
+        (state(units=((b"meter",) + GOOD_UNIT[1:],)), TypeError),
+        (state(units=(("meter", "\ud800") + GOOD_UNIT[2:],)), ValueError),
+        (state(units=(GOOD_UNIT[:4] + ((0,) * 7,) + GOOD_UNIT[5:],)), ValueError),
+        (state(units=(GOOD_UNIT[:4] + (list(GOOD_DIMENSIONS),) + GOOD_UNIT[5:],)), TypeError),
+        (state(units=(GOOD_UNIT, GOOD_UNIT)), ValueError),
+        (state(dimensions=GOOD_DIMENSIONS + (0,)), ValueError),
+        (state(scale=None), TypeError),
+    ],
+)
+def test_malformed_states_are_refused_cleanly(bad, error):
+    with pytest.raises(error, match="^Drovik state: |surrogates not allowed"):
+        Drovik._restore(bad)
+
+
+def test_copies_are_the_quantity_itself():
+    speed = q(3, "m/s")
+    assert copy.copy(speed) is speed
+    assert copy.deepcopy(speed) is speed
+    nested = copy.deepcopy({"v": [speed]})
+    assert nested["v"][0] is speed
+
+
+SPEED = q(12.3456, "km/hr")
+
+
+@pytest.mark.parametrize(
+    "spec, text",
+    [
+        ("", "12.3456 [km/hr]"),
+        (".2f", "12.35 [km/hr]"),
+        (".3e", "1.235e+01 [km/hr]"),
+        ("10.1f", "      12.3 [km/hr]"),
+        ("+g", "+12.3456 [km/hr]"),
+        (".0%", "1235% [km/hr]"),
+    ],
+)
+def test_format_applies_a_float_spec_to_the_value(spec, text):
+    assert format(SPEED, spec) == text
+
+
+def test_an_empty_spec_is_str():
+    for quantity in quantities():
+        assert f"{quantity}" == format(quantity, "") == str(quantity)
+    assert f"{q(0.1, 'm') * 3:.1f}" == "0.3 [m]"
+
+
+@pytest.mark.parametrize("spec", ["s", "d", "x", ".2q", ",_"])
+def test_specs_a_float_rejects_raise_the_floats_error(spec):
+    with pytest.raises(ValueError) as expected:
+        format(12.3456, spec)
+    with pytest.raises(ValueError) as caught:
+        format(SPEED, spec)
+    assert str(caught.value) == str(expected.value)
+
+
+def test_format_takes_only_text_specs():
+    with pytest.raises(TypeError, match="^__format__\\(\\) argument must be str, not int$"):
+        SPEED.__format__(5)
