@@ -145,8 +145,13 @@ case "$1" in
     if command -v python3.14d >/dev/null; then stage 900 leaks; fi
     if command -v clang++ >/dev/null; then stage 900 fuzz 25; fi
     if "$py" -c "import scikit_build_core" 2>/dev/null; then stage 900 install-check; fi
+    if "$py" -c "import mypy" 2>/dev/null; then stage 600 typing; fi
     echo "== Python tests"
     stage 900 py-tests
+    ;;
+  typing)  # the stub against the module, and typed user code under mypy --strict
+    build_main drovik >/dev/null
+    bash tools/check_typing.sh "$py" "$build/python"
     ;;
   build) build_main ;;
   cpp-tests) cpp_tests ;;

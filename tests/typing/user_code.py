@@ -1,0 +1,39 @@
+"""Typed code as a user writes it; checked with mypy --strict against the stub
+(tools/check_typing.sh) and run by the Python tests."""
+import copy
+import pickle
+from typing import assert_type
+
+from drovik import Drovik
+
+
+def travel_time(distance_km: float, speed: Drovik) -> Drovik:
+    return (Drovik.unit("km") * distance_km / speed).as_unit("hr")
+
+
+def summary() -> list[str]:
+    speed = Drovik.unit("km/hr") * 90
+    assert_type(speed, Drovik)
+    assert_type(speed.as_number("m/s"), float)
+    assert_type(speed > "m/s", bool)
+    assert_type(int(speed), int)
+    assert_type(round(speed, 1), Drovik)
+    assert_type(2 ** (Drovik.empty() * 3), Drovik)
+    total = sum([Drovik.unit("m"), Drovik.unit("km")], Drovik.unit("m") * 0)
+    saved: bytes = pickle.dumps(speed)
+    loaded = pickle.loads(saved)
+    assert isinstance(loaded, Drovik)
+    gravity = Drovik.constant("earth gravity")
+    league = Drovik.custom("league", "lea", "mi") * 3
+    return [
+        str(travel_time(180, speed)),
+        f"{speed.as_unit('m/s'):.1f}",
+        str(total),
+        gravity.descriptive(),
+        str(copy.deepcopy(league).as_unit("km").round_sfig(3)),
+        str(speed.as_base_units()),
+    ]
+
+
+if __name__ == "__main__":
+    print("\n".join(summary()))
