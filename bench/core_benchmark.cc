@@ -2,6 +2,11 @@
 // times, so that the binding's share of each cost is visible.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
+#include <string>
+
+#include "catalogue/prefix_table.h"
+#include "catalogue/unit_table.h"
 #include "quantity/quantity.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_comparison.h"
@@ -83,6 +88,68 @@ void BM_CelsiusToFahrenheit(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(as_unit(c, *UnitCoercible::from_unit_text("\xC2\xB0" "F")));
 }
 BENCHMARK(BM_CelsiusToFahrenheit);
+
+// Inputs whose cost must stay within n log n of their size.
+
+// Every prefix on every unit symbol, "."-joined and cut to `size` bytes: a
+// unit string of many distinct words, each of which adds an entry.
+std::string distinct_words(std::size_t size) {
+  std::string text;
+  while (text.size() < size) {
+    for (const UnitPrefix& prefix : kPrefixes) {
+      for (const UnitDef& row : kUnitTable) {
+        text.append(prefix.symbol).append(row.symbol).push_back('.');
+      }
+    }
+  }
+  text.resize(size);
+  return text;
+}
+
+void BM_ParseDistinctWords(benchmark::State& state) {
+  std::string text = distinct_words(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ParseDistinctWords)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+
+void BM_ParseRepeatedWord(benchmark::State& state) {  // the same length, one unit
+  std::string text;
+  while (text.size() < static_cast<std::size_t>(state.range(0))) text.append("m.");
+  text.resize(static_cast<std::size_t>(state.range(0)));
+  for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_ParseRepeatedWord)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+
+// The text of a product of n distinct custom units.
+void BM_TextOfCustomUnits(benchmark::State& state) {
+  Drovik product{1.0, {}};
+  for (std::int64_t k = 0; k < state.range(0); ++k) {
+    std::string name = "u" + std::to_string((k * 7919) % state.range(0));
+    product = multiply(product, custom(name, name, UnitCoercible::from_float(2.0)));
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(to_text(product));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_TextOfCustomUnits)->RangeMultiplier(2)->Range(4096, 32768)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+
+// q = q * q with a unit that equals nothing (NaN scale): the entry count
+// doubles each time. The argument is the final entry count.
+void BM_SquareUnmergeableUnits(benchmark::State& state) {
+  Drovik odd = custom("odd", "o", UnitCoercible::from_float(std::nan("")));
+  Drovik half = odd;
+  while (static_cast<std::int64_t>(half.unit.size()) * 2 < state.range(0)) {
+    half = multiply(half, half);
+  }
+  for (auto _ : state) benchmark::DoNotOptimize(multiply(half, half));
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_SquareUnmergeableUnits)->RangeMultiplier(4)->Range(4096, 65536)
+    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
 
 }  // namespace
 }  // namespace drovik

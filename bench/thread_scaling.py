@@ -9,6 +9,7 @@ free-threaded build a row that scales reaches about the number of cores.
     DROVIK_PYTHON=python3.14t ./dev scaling
 """
 import argparse
+import decimal
 import sys
 import threading
 import time
@@ -36,6 +37,21 @@ def shared_quantities():
 
     def body():
         kmh.as_unit(ms)
+        km + m
+        str(kmh)
+
+    return body
+
+
+SHARED_DECIMALS = (decimal.Decimal("12.5"), decimal.Decimal("3.6"), decimal.Decimal("1000"),
+                   decimal.Decimal("1"))
+
+
+def shared_decimals():
+    kmh, ms, km, m = SHARED_DECIMALS
+
+    def body():
+        kmh / ms
         km + m
         str(kmh)
 
@@ -85,6 +101,7 @@ ROWS = [
     ("the same, Drovik.unit bound to a local", parse_and_convert_bound),
     ("reference: pure-Python loop", pure_python),
     ("reference: float /, +, str", float_operations),
+    ("reference: shared Decimals /, +, str", shared_decimals),
 ]
 
 
