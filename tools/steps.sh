@@ -134,6 +134,11 @@ case "$1" in
     PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" exec "$py" "${@:2}"
     ;;
   cpp-test) build_main; cpp_tests ;;
+  catalogue)  # rewrites docs/catalogue.md from the compiled-in tables
+    build_main catalogue_doc >/dev/null
+    "$build/catalogue_doc" > docs/catalogue.md
+    echo "wrote docs/catalogue.md"
+    ;;
   py-test) build_main; py_tests ;;
   test)
     # Each stage in a child with a time limit; the first failure stops the run.

@@ -68,52 +68,28 @@ class UnitCollection::Index {
   std::map<SingleUnit, std::size_t, UnitOrder> positions_;
 };
 
-UnitCollection::UnitCollection(const UnitCollection& other)
-    : entries_(other.entries_),
-      index_(other.index_ ? new Index(*other.index_) : nullptr),
-      dimensions_(other.dimensions_),
-      scale_(other.scale_) {}
-
-UnitCollection& UnitCollection::operator=(const UnitCollection& other) {
-  if (this != &other) {
-    UnitCollection copy(other);
-    *this = std::move(copy);
-  }
-  return *this;
-}
-
-UnitCollection::~UnitCollection() = default;
+UnitCollection::Index* UnitCollection::copy_index(const Index& index) { return new Index(index); }
 
 void UnitCollection::IndexDeleter::operator()(Index* index) const { delete index; }
 
-std::size_t UnitCollection::find(const SingleUnit& unit) const {
-  if (!can_equal(unit)) return entries_.size();
-  if (index_) return index_->find(unit, entries_.size());
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    if (entries_[i].unit == unit) return i;
-  }
-  return entries_.size();
+std::size_t UnitCollection::find_indexed(const SingleUnit& unit) const {
+  return can_equal(unit) ? index_->find(unit, entries_.size()) : entries_.size();
 }
 
-void UnitCollection::insert(SingleUnit unit, double exponent) {
-  entries_.emplace_back(UnitEntry{std::move(unit), exponent});
-  if (index_) {
-    index_entry(entries_.size() - 1);
-  } else if (entries_.size() >= kIndexedFrom) {
+// Indexes the newest entry; the first time the collection is large enough,
+// indexes all of them.
+void UnitCollection::index_last_entry() {
+  if (!index_) {
     index_.reset(new Index());
-    for (std::size_t i = 0; i < entries_.size(); ++i) index_entry(i);
+    for (std::size_t i = 0; i + 1 < entries_.size(); ++i) index_->put(entries_[i].unit, i);
   }
+  index_->put(entries_[entries_.size() - 1].unit, entries_.size() - 1);
 }
 
-void UnitCollection::remove_at(std::size_t i) {
+void UnitCollection::unindex_entry(std::size_t i) {
   std::size_t last = entries_.size() - 1;
-  if (index_) {
-    index_->erase(entries_[i].unit);
-    if (i != last) index_->put(entries_[last].unit, i);
-  }
-  entries_.swap_remove(i);
+  index_->erase(entries_[i].unit);
+  if (i != last) index_->put(entries_[last].unit, i);
 }
-
-void UnitCollection::index_entry(std::size_t i) { index_->put(entries_[i].unit, i); }
 
 }  // namespace drovik

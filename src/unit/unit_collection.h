@@ -46,11 +46,18 @@ class UnitCollection {
   UnitCollection(const DimensionVector& dimensions, double scale)
       : dimensions_(dimensions), scale_(scale) {}
 
-  UnitCollection(const UnitCollection& other);
+  UnitCollection(const UnitCollection& other)
+      : entries_(other.entries_),
+        index_(other.index_ ? copy_index(*other.index_) : nullptr),
+        dimensions_(other.dimensions_),
+        scale_(other.scale_) {}
   UnitCollection(UnitCollection&& other) noexcept = default;
-  UnitCollection& operator=(const UnitCollection& other);
+  UnitCollection& operator=(const UnitCollection& other) {
+    if (this != &other) *this = UnitCollection(other);
+    return *this;
+  }
   UnitCollection& operator=(UnitCollection&& other) noexcept = default;
-  ~UnitCollection();
+  ~UnitCollection() = default;
 
   const DimensionVector& dimensions() const { return dimensions_; }
   double scale() const { return scale_; }
@@ -60,11 +67,23 @@ class UnitCollection {
   UnitEntry& operator[](std::size_t i) { return entries_[i]; }
 
   // Index of the entry whose unit equals `unit`, or size() when none does.
-  std::size_t find(const SingleUnit& unit) const;
+  std::size_t find(const SingleUnit& unit) const {
+    if (index_) return find_indexed(unit);
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+      if (entries_[i].unit == unit) return i;
+    }
+    return entries_.size();
+  }
   // Inserts a unit known to be absent.
-  void insert(SingleUnit unit, double exponent);
+  void insert(SingleUnit unit, double exponent) {
+    entries_.emplace_back(UnitEntry{std::move(unit), exponent});
+    if (index_ || entries_.size() >= kIndexedFrom) index_last_entry();
+  }
   // Removes entry i; the last entry takes its place.
-  void remove_at(std::size_t i);
+  void remove_at(std::size_t i) {
+    if (index_) unindex_entry(i);
+    entries_.swap_remove(i);
+  }
 
   void set_dimensions(const DimensionVector& dimensions) { dimensions_ = dimensions; }
   void set_scale(double scale) { scale_ = scale; }
@@ -76,7 +95,10 @@ class UnitCollection {
     void operator()(Index* index) const;
   };
 
-  void index_entry(std::size_t i);
+  static Index* copy_index(const Index& index);
+  std::size_t find_indexed(const SingleUnit& unit) const;
+  void index_last_entry();
+  void unindex_entry(std::size_t i);
 
   InlineVector<UnitEntry, 4> entries_;
   std::unique_ptr<Index, IndexDeleter> index_;  // present once the collection is large
