@@ -7,10 +7,12 @@
 
 #include "catalogue/prefix_table.h"
 #include "catalogue/unit_table.h"
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_comparison.h"
 #include "quantity/quantity_text.h"
+#include "quantity/unit_coercible.h"
 #include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
 
@@ -36,7 +38,8 @@ BENCHMARK(BM_ResolveMissingWord);
 
 void BM_ConvertToString(benchmark::State& state) {
   Drovik kmh = make(1, "km/hr");
-  for (auto _ : state) benchmark::DoNotOptimize(as_unit(kmh, *UnitCoercible::from_unit_text("m/s")));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(as_unit(kmh, *UnitCoercible::from_unit_text("m/s")));
 }
 BENCHMARK(BM_ConvertToString);
 
@@ -84,8 +87,12 @@ void BM_Text(benchmark::State& state) {
 BENCHMARK(BM_Text);
 
 void BM_CelsiusToFahrenheit(benchmark::State& state) {
-  Drovik c = make(100, "\xC2\xB0" "C");
-  for (auto _ : state) benchmark::DoNotOptimize(as_unit(c, *UnitCoercible::from_unit_text("\xC2\xB0" "F")));
+  Drovik c = make(100,
+                  "\xC2\xB0"
+                  "C");
+  for (auto _ : state)
+    benchmark::DoNotOptimize(as_unit(c, *UnitCoercible::from_unit_text("\xC2\xB0"
+                                                                       "F")));
 }
 BENCHMARK(BM_CelsiusToFahrenheit);
 
@@ -111,8 +118,12 @@ void BM_ParseDistinctWords(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ParseDistinctWords)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_ParseDistinctWords)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
 
 void BM_ParseRepeatedWord(benchmark::State& state) {  // the same length, one unit
   std::string text;
@@ -121,8 +132,12 @@ void BM_ParseRepeatedWord(benchmark::State& state) {  // the same length, one un
   for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ParseRepeatedWord)->Arg(10'000)->Arg(100'000)->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_ParseRepeatedWord)
+    ->Arg(10'000)
+    ->Arg(100'000)
+    ->Arg(1'000'000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 // The text of a product of n distinct custom units.
 void BM_TextOfCustomUnits(benchmark::State& state) {
@@ -134,8 +149,11 @@ void BM_TextOfCustomUnits(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(to_text(product));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_TextOfCustomUnits)->RangeMultiplier(2)->Range(4096, 32768)
-    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_TextOfCustomUnits)
+    ->RangeMultiplier(2)
+    ->Range(4096, 32768)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
 
 // q = q * q with a unit that equals nothing (NaN scale): the entry count
 // doubles each time. The argument is the final entry count.
@@ -148,8 +166,11 @@ void BM_SquareUnmergeableUnits(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(multiply(half, half));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_SquareUnmergeableUnits)->RangeMultiplier(4)->Range(4096, 65536)
-    ->Unit(benchmark::kMillisecond)->Complexity(benchmark::oNLogN);
+BENCHMARK(BM_SquareUnmergeableUnits)
+    ->RangeMultiplier(4)
+    ->Range(4096, 65536)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oNLogN);
 
 }  // namespace
 }  // namespace drovik

@@ -7,7 +7,8 @@
 #include <cstring>
 #include <string_view>
 
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_comparison.h"
 #include "quantity/quantity_rounding.h"

@@ -12,6 +12,7 @@
 
 #include "catalogue/constant_table.h"
 #include "catalogue/prefix_table.h"
+#include "catalogue/unit_alias_table.h"
 #include "catalogue/unit_table.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_text.h"
@@ -48,7 +49,8 @@ std::string document() {
       << "do not edit by hand. A unit reading v stands for v x scale - offset in base units.\n"
       << "Lookups are exact and case-sensitive; a word is tried as a unit name or symbol, then as\n"
       << "an alias, then as a prefix (name or symbol) followed by a unit name or symbol.\n"
-      << "See [the guide](guide.md) for the syntax and for the values that differ from SI and NIST.\n\n";
+      << "See [the guide](guide.md) for the syntax and for the values that differ from SI and "
+         "NIST.\n\n";
   out << "## Base units\n\n| dimension | name | symbol |\n|---|---|---|\n";
   for (const auto& row : drovik::kBaseUnits) {
     out << "| " << dimensions(row.dimensions) << " | " << cell(row.name) << " | "

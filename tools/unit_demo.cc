@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_text.h"
 #include "unit/unit_parser.h"
 #include "unit/unit_text.h"
@@ -26,16 +27,16 @@ void show_conversion(double value, const char* from, const char* to) {
   if (!source || !target) return;
   source->value = value;
   auto converted = drovik::as_unit_internal(*source, target->unit);
-  std::printf("%s = %s\n", drovik::to_text(*source).c_str(),
-              converted ? drovik::to_text(*converted).c_str()
-                        : converted.error().message().c_str());
+  std::printf(
+      "%s = %s\n", drovik::to_text(*source).c_str(),
+      converted ? drovik::to_text(*converted).c_str() : converted.error().message().c_str());
 }
 
 }  // namespace
 
 int main() {
-  for (const char* text : {"km/hr", "m/s2", "W/m2.K4", "J/K.mol", "degree Celsius", "kWh",
-                           "micron", "m/m"}) {
+  for (const char* text :
+       {"km/hr", "m/s2", "W/m2.K4", "J/K.mol", "degree Celsius", "kWh", "micron", "m/m"}) {
     show_expression(text);
   }
   std::printf("\n");

@@ -25,8 +25,7 @@ template <class T, class E>
 class Expected {
  public:
   Expected(T value) : storage_(std::in_place_index<0>, std::move(value)) {}
-  Expected(Unexpected<E> error)
-      : storage_(std::in_place_index<1>, std::move(error).error()) {}
+  Expected(Unexpected<E> error) : storage_(std::in_place_index<1>, std::move(error).error()) {}
 
   bool has_value() const { return storage_.index() == 0; }
   explicit operator bool() const { return has_value(); }

@@ -46,9 +46,7 @@ class InlineVector {
   bool empty() const { return size_ == 0; }
 
   T& operator[](std::size_t i) { return i < N ? slot(i) : (*spill_)[i - N]; }
-  const T& operator[](std::size_t i) const {
-    return i < N ? slot(i) : (*spill_)[i - N];
-  }
+  const T& operator[](std::size_t i) const { return i < N ? slot(i) : (*spill_)[i - N]; }
 
   template <class... Args>
   void emplace_back(Args&&... args) {

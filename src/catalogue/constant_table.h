@@ -14,6 +14,8 @@ struct PhysicalConstant {
   std::string_view unit;
 };
 
+// One row a line, as the tables are read.
+// clang-format off
 inline constexpr std::array<PhysicalConstant, 16> kConstants = {{
     {"light speed", 299792458.0, "m/s"},
     {"planck's constant", 6.62607015e-34, "J.s"},
@@ -32,12 +34,15 @@ inline constexpr std::array<PhysicalConstant, 16> kConstants = {{
     {"vacuum permittivity", 8.8541878188e-12, "farad/m"},
     {"vacuum permeability", 1.25663706127e-06, "N/A2"},
 }};
+// clang-format on
 
 struct ConstantAlias {
   std::string_view alias;
   std::string_view target;
 };
 
+// One row a line, as the tables are read.
+// clang-format off
 inline constexpr std::array<ConstantAlias, 14> kConstantAliases = {{
     {"c", "light speed"},
     {"speed of light", "light speed"},
@@ -54,6 +59,7 @@ inline constexpr std::array<ConstantAlias, 14> kConstantAliases = {{
     {"molar gas constant", "ideal gas constant"},
     {"faraday", "faraday constant"},
 }};
+// clang-format on
 
 // The constant named `text`, directly or through one alias; nullptr when
 // there is none. Comparison is byte for byte.

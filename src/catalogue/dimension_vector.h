@@ -31,8 +31,7 @@ struct DimensionVector {
   constexpr double operator[](std::size_t i) const { return exponents[i]; }
   constexpr double& operator[](std::size_t i) { return exponents[i]; }
 
-  friend constexpr bool operator==(const DimensionVector&,
-                                   const DimensionVector&) = default;
+  friend constexpr bool operator==(const DimensionVector&, const DimensionVector&) = default;
 };
 
 }  // namespace drovik

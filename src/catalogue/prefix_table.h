@@ -1,4 +1,4 @@
-// Unit prefixes and unit aliases.
+// Unit prefixes.
 #ifndef DROVIK_CATALOGUE_PREFIX_TABLE_H_
 #define DROVIK_CATALOGUE_PREFIX_TABLE_H_
 
@@ -15,6 +15,8 @@ struct UnitPrefix {
 
 // Tried in this order. The binary prefixes are exact powers of two; micro is
 // the ASCII "u"; deca and deka share "da", so the symbol reading is deca's.
+// One row a line, as the tables are read.
+// clang-format off
 inline constexpr std::array<UnitPrefix, 34> kPrefixes = {{
     {"kibi", "Ki", 0x1p10},
     {"mebi", "Mi", 0x1p20},
@@ -51,44 +53,7 @@ inline constexpr std::array<UnitPrefix, 34> kPrefixes = {{
     {"ronto", "r", 1e-27},
     {"quecto", "q", 1e-30},
 }};
-
-struct UnitAlias {
-  std::string_view alias;
-  // A unit name, or a prefix name followed by a unit name.
-  std::string_view target;
-};
-
-// Whole-word alternatives, substituted once: a target is never looked up
-// among the aliases again.
-inline constexpr std::array<UnitAlias, 27> kUnitAliases = {{
-    {"metre", "meter"},
-    {"deg", "degree (angle)"},
-    {"degree", "degree (angle)"},
-    {"da", "day"},
-    {"tropical year", "year"},
-    {"solar year", "year"},
-    {"common year", "calendar year"},
-    {"AU", "astronomical unit"},
-    {"micron", "micrometer"},
-    {"cc", "milliliter"},
-    {"deg C", "degree Celsius"},
-    {"deg F", "degree Fahrenheit"},
-    {"deg c", "degree Celsius"},
-    {"deg f", "degree Fahrenheit"},
-    {"rankine", "Rankine"},
-    {"Celsius", "degree Celsius"},
-    {"Fahrenheit", "degree Fahrenheit"},
-    {"celsius", "degree Celsius"},
-    {"fahrenheit", "degree Fahrenheit"},
-    {"statute mile", "mile"},
-    {"drovik", "drovik (mass)"},
-    {"speed of light", "light speed"},
-    {"lightspeed", "light speed"},
-    {"arc minute", "minute (angle)"},
-    {"arc second", "second (angle)"},
-    {"arc degree", "degree (angle)"},
-    {"dalton", "unified atomic mass unit"},
-}};
+// clang-format on
 
 }  // namespace drovik
 

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "catalogue/unit_alias_table.h"
 #include "catalogue/unit_table.h"
 
 namespace drovik {
@@ -39,8 +40,7 @@ constexpr std::array<IndexEntry, kRowCount> make_index() {
 inline constexpr auto kByName = make_index<&UnitDef::name>();
 inline constexpr auto kBySymbol = make_index<&UnitDef::symbol>();
 
-const UnitDef* find_first(const std::array<IndexEntry, kRowCount>& index,
-                          std::string_view key) {
+const UnitDef* find_first(const std::array<IndexEntry, kRowCount>& index, std::string_view key) {
   auto it = std::lower_bound(index.begin(), index.end(), key,
                              [](const IndexEntry& e, std::string_view k) { return e.key < k; });
   return it != index.end() && it->key == key ? it->row : nullptr;

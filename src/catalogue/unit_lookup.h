@@ -4,7 +4,6 @@
 
 #include <string_view>
 
-#include "catalogue/prefix_table.h"
 #include "catalogue/unit_def.h"
 
 namespace drovik {

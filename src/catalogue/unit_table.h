@@ -11,6 +11,8 @@
 namespace drovik {
 
 // One base unit per base dimension, in DimensionVector order.
+// One row a line, as the tables are read.
+// clang-format off
 inline constexpr std::array<UnitDef, 8> kBaseUnits = {{
     {"USD", "USD", 0.0, 1.0, {{1, 0, 0, 0, 0, 0, 0, 0}}},
     {"ampere", "A", 0.0, 1.0, {{0, 1, 0, 0, 0, 0, 0, 0}}},
@@ -21,11 +23,14 @@ inline constexpr std::array<UnitDef, 8> kBaseUnits = {{
     {"mole", "mol", 0.0, 1.0, {{0, 0, 0, 0, 0, 0, 1, 0}}},
     {"second", "s", 0.0, 1.0, {{0, 0, 0, 0, 0, 0, 0, 1}}},
 }};
+// clang-format on
 
 // Fields: name, symbol, offset, scale, exponents (USD A cd K kg m mol s).
 // The symbols use U+00B0, U+03A9 (not the ohm sign), U+00C5 (not the
 // angstrom sign) and U+00A2; "d" is both the day and the darcy, and the day,
 // coming first, is what a symbol lookup finds.
+// One row a line, as the tables are read.
+// clang-format off
 inline constexpr std::array<UnitDef, 106> kUnitTable = {{
     {"gram", "g", 0.0, 0.001, {{0, 0, 0, 0, 1, 0, 0, 0}}},  // 1
     {"radian", "rad", 0.0, 1.0, {{0, 0, 0, 0, 0, 0, 0, 0}}},  // 2
@@ -134,6 +139,7 @@ inline constexpr std::array<UnitDef, 106> kUnitTable = {{
     {"jiffy", "jfy", 0.0, 0.01, {{0, 0, 0, 0, 0, 0, 0, 1}}},  // 105
     {"light speed", "c", 0.0, 299792458.0, {{0, 0, 0, 0, 0, 1, 0, -1}}},  // 106
 }};
+// clang-format on
 
 }  // namespace drovik
 

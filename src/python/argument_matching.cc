@@ -30,8 +30,8 @@ void raise_missing(const Parameters& p, PyObject* const* slots) {
   } else {
     for (int i = 1; i < missing; ++i) list += (i + 1 == missing ? ", and " : ", ") + names[i];
   }
-  PyErr_Format(PyExc_TypeError, "%s missing %d required positional %s: %s", p.display_name,
-               missing, missing == 1 ? "argument" : "arguments", list.c_str());
+  PyErr_Format(PyExc_TypeError, "%s missing %d required positional %s: %s", p.display_name, missing,
+               missing == 1 ? "argument" : "arguments", list.c_str());
 }
 
 }  // namespace

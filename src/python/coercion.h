@@ -10,7 +10,7 @@
 
 #include "python/drovik_object.h"
 #include "python/python_api.h"
-#include "quantity/quantity.h"
+#include "quantity/unit_coercible.h"
 
 namespace drovik::python {
 

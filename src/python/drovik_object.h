@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
+#include "python/borrow_counter.h"
 #include "python/python_api.h"
-#include "quantity/borrow_counter.h"
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
 
 namespace drovik::python {
 

@@ -23,12 +23,22 @@ PyObject* once(std::atomic<PyObject*>& cell, Make make) {
 
 }  // namespace
 
+PyObject* exception_type(DrovikError::Kind kind) {
+  switch (kind) {
+    case DrovikError::Kind::UnitNotFound:
+    case DrovikError::Kind::ConstantNotFound: return PyExc_LookupError;
+    case DrovikError::Kind::IncompatibleUnits:
+    case DrovikError::Kind::NotCoercibleToUnit:
+    case DrovikError::Kind::NotCoercibleToNumber: return PyExc_TypeError;
+  }
+  return PyExc_TypeError;
+}
+
 PyObject* raise_error(const DrovikError& error) {
-  PyObject* type = error.python_type() == DrovikError::PythonType::LookupError
-                       ? PyExc_LookupError
-                       : PyExc_TypeError;
+  PyObject* type = exception_type(error.kind());
   std::string message = error.message();
-  PyObject* text = PyUnicode_FromStringAndSize(message.data(), static_cast<Py_ssize_t>(message.size()));
+  PyObject* text =
+      PyUnicode_FromStringAndSize(message.data(), static_cast<Py_ssize_t>(message.size()));
   if (text == nullptr) return nullptr;
   PyErr_SetObject(type, text);
   Py_DECREF(text);
@@ -48,8 +58,7 @@ void add_argument_note(const char* parameter) {
   PyObject* note = name ? PyUnicode_FromFormat("while processing '%s'", parameter) : nullptr;
   if (note != nullptr) {
     PyObject* args[] = {exception, note};
-    PyObject* result = PyObject_VectorcallMethod(
-        name, args, 2, nullptr);
+    PyObject* result = PyObject_VectorcallMethod(name, args, 2, nullptr);
     Py_XDECREF(result);
     Py_DECREF(note);
   }
@@ -61,8 +70,8 @@ PyObject* raise_panic(const char* message) {
   PyObject* type = once(g_panic_type, [] {
     return PyErr_NewExceptionWithDoc(
         "drovik.PanicException",
-        "An internal fault of the drovik library. Derives from BaseException.",
-        PyExc_BaseException, nullptr);
+        "An internal fault of the drovik library. Derives from BaseException.", PyExc_BaseException,
+        nullptr);
   });
   if (type == nullptr) {
     PyErr_Clear();

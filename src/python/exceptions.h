@@ -10,6 +10,10 @@
 
 namespace drovik::python {
 
+// The Python exception class each kind of library error becomes: the
+// lookups raise LookupError, everything else TypeError.
+PyObject* exception_type(DrovikError::Kind kind);
+
 // Sets the exception for `error` (LookupError or TypeError with its message)
 // and returns nullptr.
 PyObject* raise_error(const DrovikError& error);

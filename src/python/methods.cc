@@ -7,6 +7,8 @@
 #include "python/coercion.h"
 #include "python/results.h"
 #include "python/value_protocols.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_rounding.h"
 #include "quantity/quantity_text.h"
@@ -91,10 +93,9 @@ PyObject* with_other(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kw
 }
 
 PyObject* as_unit_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
-  return with_other<kAsUnit>(self, args, nargs, kwnames,
-                             [](const Drovik& q, UnitCoercible& other) {
-                               return as_unit(q, std::move(other));
-                             });
+  return with_other<kAsUnit>(self, args, nargs, kwnames, [](const Drovik& q, UnitCoercible& other) {
+    return as_unit(q, std::move(other));
+  });
 }
 
 PyObject* div_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames) {

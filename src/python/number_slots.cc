@@ -131,7 +131,8 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
     if (is_drovik(other) && is_unbuilt(other)) return refuse_unbuilt();
     std::optional<CoercedUnit> operand = quiet_unit(other);
     if (!operand) Py_RETURN_NOTIMPLEMENTED;
-    return to_python(compare(receiver.quantity(), operand->value.quantity(), static_cast<CompareOp>(op)));
+    return to_python(
+        compare(receiver.quantity(), operand->value.quantity(), static_cast<CompareOp>(op)));
   });
 }
 

@@ -4,28 +4,13 @@ namespace drovik {
 
 std::string DrovikError::message() const {
   switch (kind_) {
-    case Kind::UnitNotFound:
-      return "Unit " + first_ + " not found";
-    case Kind::ConstantNotFound:
-      return "Constant " + first_ + " not found";
-    case Kind::IncompatibleUnits:
-      return first_ + " and " + second_ + " are not compatible";
-    case Kind::NotCoercibleToUnit:
-      return first_ + " cannot be coerced into a unit";
-    case Kind::NotCoercibleToNumber:
-      return first_ + " cannot be coerced into a number";
+    case Kind::UnitNotFound: return "Unit " + first_ + " not found";
+    case Kind::ConstantNotFound: return "Constant " + first_ + " not found";
+    case Kind::IncompatibleUnits: return first_ + " and " + second_ + " are not compatible";
+    case Kind::NotCoercibleToUnit: return first_ + " cannot be coerced into a unit";
+    case Kind::NotCoercibleToNumber: return first_ + " cannot be coerced into a number";
   }
   return first_;
-}
-
-DrovikError::PythonType DrovikError::python_type() const {
-  switch (kind_) {
-    case Kind::UnitNotFound:
-    case Kind::ConstantNotFound:
-      return PythonType::LookupError;
-    default:
-      return PythonType::TypeError;
-  }
 }
 
 }  // namespace drovik

@@ -19,9 +19,6 @@ class DrovikError {
     NotCoercibleToNumber,  // "{} cannot be coerced into a number"
   };
 
-  // The Python exception each kind becomes.
-  enum class PythonType { LookupError, TypeError };
-
   static DrovikError unit_not_found(std::string text) {
     return DrovikError(Kind::UnitNotFound, std::move(text));
   }
@@ -44,7 +41,6 @@ class DrovikError {
 
   // The payload texts are inserted as they are: no quoting, no escaping.
   std::string message() const;
-  PythonType python_type() const;
 
  private:
   DrovikError(Kind kind, std::string first, std::string second = {})

@@ -28,7 +28,9 @@ class UnitCoercible {
   static UnitCoercible from_quantity(Drovik quantity) { return UnitCoercible(std::move(quantity)); }
   // Refers to `quantity` without copying it; the caller keeps it alive and
   // unchanged while this value is in use.
-  static UnitCoercible from_quantity_ref(const Drovik& quantity) { return UnitCoercible(&quantity); }
+  static UnitCoercible from_quantity_ref(const Drovik& quantity) {
+    return UnitCoercible(&quantity);
+  }
   static UnitCoercible from_float(double value) { return UnitCoercible(Drovik{value, {}}); }
   static UnitCoercible from_int(std::int32_t value) {
     return UnitCoercible(Drovik{static_cast<double>(value), {}});

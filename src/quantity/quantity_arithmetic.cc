@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "quantity/conversion.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_text.h"
 

@@ -3,7 +3,8 @@
 #ifndef DROVIK_QUANTITY_QUANTITY_ARITHMETIC_H_
 #define DROVIK_QUANTITY_QUANTITY_ARITHMETIC_H_
 
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
+#include "quantity/drovik_error.h"
 
 namespace drovik {
 

@@ -1,5 +1,7 @@
 #include "quantity/quantity_comparison.h"
 
+#include "quantity/conversion.h"
+
 namespace drovik {
 
 Result<bool> compare(const Drovik& receiver, const Drovik& other, CompareOp op) {
@@ -8,18 +10,12 @@ Result<bool> compare(const Drovik& receiver, const Drovik& other, CompareOp op) 
   double a = receiver.value;
   double b = *converted;
   switch (op) {
-    case CompareOp::Less:
-      return a < b;
-    case CompareOp::LessEqual:
-      return a <= b;
-    case CompareOp::Equal:
-      return a == b;
-    case CompareOp::NotEqual:
-      return a != b;
-    case CompareOp::Greater:
-      return a > b;
-    case CompareOp::GreaterEqual:
-      return a >= b;
+    case CompareOp::Less: return a < b;
+    case CompareOp::LessEqual: return a <= b;
+    case CompareOp::Equal: return a == b;
+    case CompareOp::NotEqual: return a != b;
+    case CompareOp::Greater: return a > b;
+    case CompareOp::GreaterEqual: return a >= b;
   }
   return false;
 }

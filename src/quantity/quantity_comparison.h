@@ -2,12 +2,20 @@
 #ifndef DROVIK_QUANTITY_QUANTITY_COMPARISON_H_
 #define DROVIK_QUANTITY_QUANTITY_COMPARISON_H_
 
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
+#include "quantity/drovik_error.h"
 
 namespace drovik {
 
 // The interpreter's rich-comparison codes.
-enum class CompareOp { Less = 0, LessEqual = 1, Equal = 2, NotEqual = 3, Greater = 4, GreaterEqual = 5 };
+enum class CompareOp {
+  Less = 0,
+  LessEqual = 1,
+  Equal = 2,
+  NotEqual = 3,
+  Greater = 4,
+  GreaterEqual = 5
+};
 
 // Converts `other` into the receiver's unit (offsets as the conversion core
 // applies them) and compares the receiver's value with the result as

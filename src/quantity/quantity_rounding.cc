@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "quantity/conversion.h"
+
 namespace drovik {
 namespace {
 
@@ -17,9 +19,7 @@ std::int32_t saturate_to_int32(double x) {
   return static_cast<std::int32_t>(x);
 }
 
-double round_with_power(double value, double p) {
-  return round_half_away_from_zero(value * p) / p;
-}
+double round_with_power(double value, double p) { return round_half_away_from_zero(value * p) / p; }
 
 }  // namespace
 

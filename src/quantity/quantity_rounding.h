@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "quantity/quantity.h"
+#include "quantity/unit_coercible.h"
 
 namespace drovik {
 

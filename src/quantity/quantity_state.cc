@@ -6,8 +6,8 @@ namespace drovik {
 namespace {
 
 SingleUnit restore_unit(const UnitState& state) {
-  SingleUnit unit = SingleUnit::custom(state.name, state.symbol, state.scale, state.dimensions,
-                                       state.offset);
+  SingleUnit unit =
+      SingleUnit::custom(state.name, state.symbol, state.scale, state.dimensions, state.offset);
   // Equal in all five fields, so indistinguishable, and it needs no copy of
   // the texts.
   std::optional<SingleUnit> catalogue = search_for_unit_name(state.symbol);

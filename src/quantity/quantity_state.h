@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/dimension_vector.h"
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
 
 namespace drovik {
 

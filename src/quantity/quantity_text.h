@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
 #include "text/text_buffer.h"
 
 namespace drovik {

@@ -3,8 +3,8 @@
 #ifndef DROVIK_UNIT_SINGLE_UNIT_H_
 #define DROVIK_UNIT_SINGLE_UNIT_H_
 
-#include <utility>
 #include <string_view>
+#include <utility>
 
 #include "catalogue/dimension_vector.h"
 #include "catalogue/prefix_table.h"
@@ -28,7 +28,8 @@ class SingleUnit {
   static SingleUnit custom(std::string_view name, std::string_view symbol, double scale,
                            const DimensionVector& dimensions, double offset = 0.0);
 
-  SingleUnit(const SingleUnit& other) : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
+  SingleUnit(const SingleUnit& other)
+      : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
     retain();
   }
   SingleUnit(SingleUnit&& other) noexcept
@@ -85,9 +86,7 @@ class SingleUnit {
 };
 
 // A new unit made from a catalogue row, with the row's fields unchanged.
-inline SingleUnit create_from_unit_def(const UnitDef& row) {
-  return SingleUnit::from_row(row);
-}
+inline SingleUnit create_from_unit_def(const UnitDef& row) { return SingleUnit::from_row(row); }
 
 }  // namespace drovik
 

@@ -39,8 +39,7 @@ class UnitCollection {
   // The unitless collection: no entries, zero dimensions, scale 1.0.
   UnitCollection() = default;
   // The collection of one unit with exponent 1.0.
-  explicit UnitCollection(SingleUnit unit)
-      : dimensions_(unit.dimensions()), scale_(unit.scale()) {
+  explicit UnitCollection(SingleUnit unit) : dimensions_(unit.dimensions()), scale_(unit.scale()) {
     entries_.emplace_back(UnitEntry{std::move(unit), 1.0});
   }
   UnitCollection(const DimensionVector& dimensions, double scale)

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "unit/unicode_text.h"
+#include "text/unicode_text.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_word_resolution.h"
 
@@ -38,8 +38,7 @@ void apply_part(UnitCollection& running, std::string_view part, bool denominator
     if (!text.empty() && text != "1") {
       Piece piece = split_piece(text);
       std::optional<double> exponent = parse_exponent(piece.exponent);
-      std::optional<SingleUnit> unit =
-          exponent ? search_for_unit_name(piece.word) : std::nullopt;
+      std::optional<SingleUnit> unit = exponent ? search_for_unit_name(piece.word) : std::nullopt;
       if (unit) apply_unit_power(running, *unit, *exponent, denominator);
     }
     if (dot == std::string_view::npos) return;

@@ -74,7 +74,8 @@ void append_rendering(TextBuffer& out, const UnitCollection& units) {
     scratch.append(word.head);
     scratch.append(word.tail);
     if (magnitude != 1.0) append_decimal_text(scratch, magnitude);
-    Factor factor{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(scratch.size() - start)};
+    Factor factor{static_cast<std::uint32_t>(start),
+                  static_cast<std::uint32_t>(scratch.size() - start)};
     (above ? numerator : denominator).emplace_back(factor);
   }
   std::string_view texts = scratch.view();

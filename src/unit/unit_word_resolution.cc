@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/unit_alias_table.h"
 #include "catalogue/unit_lookup.h"
 #include "catalogue/unit_table.h"
 
@@ -87,8 +88,8 @@ class WordIndex {
     if (!resolved || find(word)) return;
     std::uint32_t i = hash(word) & kMask;
     while (slots_[i].row != kEmpty) i = (i + 1) & kMask;
-    auto prefix = resolved->prefix ? static_cast<std::uint8_t>(resolved->prefix - kPrefixes.data())
-                                   : kEmpty;
+    auto prefix =
+        resolved->prefix ? static_cast<std::uint8_t>(resolved->prefix - kPrefixes.data()) : kEmpty;
     slots_[i] = Slot{static_cast<std::uint32_t>(text_.size()),
                      static_cast<std::uint16_t>(word.size()), index_of(resolved->row), prefix};
     text_.append(word);
@@ -109,7 +110,8 @@ const WordIndex& word_index() {
 
 std::optional<ResolvedWord> resolve_unit_word_by_rules(std::string_view word) {
   word = apply_unit_alias(word);
-  if (const UnitDef* row = query_unit_names_internal(word, false)) return ResolvedWord{row, nullptr};
+  if (const UnitDef* row = query_unit_names_internal(word, false))
+    return ResolvedWord{row, nullptr};
   if (const UnitDef* row = query_unit_symbols_internal(word)) return ResolvedWord{row, nullptr};
   for (const UnitPrefix& prefix : kPrefixes) {
     const UnitDef* row = nullptr;

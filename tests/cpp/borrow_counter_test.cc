@@ -1,6 +1,8 @@
 // Many threads sharing one quantity record: readers take shared claims and
 // build, convert and render quantities from it while others try the exclusive
 // claim. Run under ThreadSanitizer, this is the race check of the core.
+#include "python/borrow_counter.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -8,11 +10,12 @@
 #include <thread>
 #include <vector>
 
-#include "quantity/borrow_counter.h"
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_rounding.h"
 #include "quantity/quantity_text.h"
+#include "quantity/unit_coercible.h"
 #include "test_helpers.h"
 
 namespace drovik {

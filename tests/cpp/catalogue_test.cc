@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/prefix_table.h"
+#include "catalogue/unit_alias_table.h"
 #include "catalogue/unit_lookup.h"
 #include "catalogue/unit_table.h"
 
@@ -15,7 +16,7 @@ namespace {
 struct ExpectedRow {
   const char* name;
   const char* symbol;
-  const char* scale;   // the shortest decimal of the intended double
+  const char* scale;  // the shortest decimal of the intended double
   const char* offset;
   const char* exponents;  // USD A cd K kg m mol s
 };
@@ -161,7 +162,8 @@ TEST(UnitTable, OnlyTheTwoTemperatureScalesHaveAnOffset) {
 }
 
 TEST(BaseUnits, AreUnitVectorsInDimensionOrder) {
-  const char* names[] = {"USD", "ampere", "candela", "kelvin", "kilogram", "meter", "mole", "second"};
+  const char* names[] = {"USD",      "ampere", "candela", "kelvin",
+                         "kilogram", "meter",  "mole",    "second"};
   const char* symbols[] = {"USD", "A", "cd", "K", "kg", "m", "mol", "s"};
   for (std::size_t i = 0; i < kBaseUnits.size(); ++i) {
     EXPECT_EQ(kBaseUnits[i].name, names[i]);
@@ -177,10 +179,10 @@ TEST(BaseUnits, AreUnitVectorsInDimensionOrder) {
 TEST(Prefixes, FactorsAreTheIntendedDoubles) {
   ASSERT_EQ(kPrefixes.size(), 34u);
   for (int i = 0; i < 8; ++i) EXPECT_EQ(kPrefixes[i].factor, std::ldexp(1.0, 10 * (i + 1)));
-  const char* decimal[] = {"1e30", "1e27", "1e24", "1e21", "1e18", "1e15", "1e12", "1e9",
-                           "1e6", "1e4", "1e3", "1e2", "1e1", "1e1", "1e-1", "1e-2", "1e-3",
-                           "1e-6", "1e-9", "1e-12", "1e-15", "1e-18", "1e-21", "1e-24",
-                           "1e-27", "1e-30"};
+  const char* decimal[] = {"1e30",  "1e27",  "1e24",  "1e21",  "1e18", "1e15",  "1e12",
+                           "1e9",   "1e6",   "1e4",   "1e3",   "1e2",  "1e1",   "1e1",
+                           "1e-1",  "1e-2",  "1e-3",  "1e-6",  "1e-9", "1e-12", "1e-15",
+                           "1e-18", "1e-21", "1e-24", "1e-27", "1e-30"};
   for (int i = 8; i < 34; ++i) EXPECT_EQ(kPrefixes[i].factor, std::strtod(decimal[i - 8], nullptr));
   EXPECT_EQ(kPrefixes[25].symbol, "u");
   EXPECT_EQ(kUnitAliases.size(), 27u);
@@ -203,14 +205,12 @@ TEST_P(NameLookup, FindsTheFirstRowOrNothing) {
 }
 INSTANTIATE_TEST_SUITE_P(Catalogue, NameLookup,
                          ::testing::Values(LookupCase{"kilogram", "kilogram"},
-                                           LookupCase{"gram", "gram"},
-                                           LookupCase{"darcy", "darcy"},
+                                           LookupCase{"gram", "gram"}, LookupCase{"darcy", "darcy"},
                                            LookupCase{"metre", "meter"},
                                            LookupCase{"deg C", "degree Celsius"},
                                            LookupCase{"micron", nullptr},
                                            LookupCase{"Meter", nullptr},
-                                           LookupCase{" meter", nullptr},
-                                           LookupCase{"", nullptr}));
+                                           LookupCase{" meter", nullptr}, LookupCase{"", nullptr}));
 
 class SymbolLookup : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(SymbolLookup, FindsTheFirstRowOrNothing) {
@@ -225,7 +225,7 @@ TEST_P(SymbolLookup, FindsTheFirstRowOrNothing) {
 INSTANTIATE_TEST_SUITE_P(Catalogue, SymbolLookup,
                          ::testing::Values(LookupCase{"d", "day"}, LookupCase{"kg", "kilogram"},
                                            LookupCase{"hr", "hour"}, LookupCase{"h", nullptr},
-                                           LookupCase{"\xCE\xA9", "ohm"},       // U+03A9
+                                           LookupCase{"\xCE\xA9", "ohm"},        // U+03A9
                                            LookupCase{"\xE2\x84\xA6", nullptr},  // U+2126
                                            LookupCase{"\xC3\x85", "angstrom"},
                                            LookupCase{"'", "minute (angle)"},

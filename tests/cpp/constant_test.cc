@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/constant_table.h"
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
 #include "unit/unit_parser.h"
 #include "unit/unit_text.h"
 
@@ -25,18 +25,18 @@ TEST_P(SearchForConstantName, FindsOneRowOrNothing) {
 }
 INSTANTIATE_TEST_SUITE_P(
     NamesAndAliases, SearchForConstantName,
-    ::testing::Values(ConstantCase{"c", "light speed"}, ConstantCase{"speed of light", "light speed"},
-                      ConstantCase{"lightspeed", "light speed"}, ConstantCase{"light speed", "light speed"},
-                      ConstantCase{"planck", "planck's constant"},
-                      ConstantCase{"reduced planck's constant", "reduced planck's constant"},
-                      ConstantCase{"faraday", "faraday constant"},
-                      ConstantCase{"stefan-boltzmann", "stefan-boltzmann constant"},
-                      ConstantCase{"stefan boltzmann", "stefan-boltzmann constant"},
-                      ConstantCase{"N_A", "avogadro's constant"},
-                      ConstantCase{"avogadro", "avogadro's constant"},
-                      ConstantCase{"avogadro's number", "avogadro's constant"},
-                      ConstantCase{"Planck", nullptr}, ConstantCase{"C", nullptr},
-                      ConstantCase{" light speed", nullptr}, ConstantCase{"", nullptr}));
+    ::testing::Values(
+        ConstantCase{"c", "light speed"}, ConstantCase{"speed of light", "light speed"},
+        ConstantCase{"lightspeed", "light speed"}, ConstantCase{"light speed", "light speed"},
+        ConstantCase{"planck", "planck's constant"},
+        ConstantCase{"reduced planck's constant", "reduced planck's constant"},
+        ConstantCase{"faraday", "faraday constant"},
+        ConstantCase{"stefan-boltzmann", "stefan-boltzmann constant"},
+        ConstantCase{"stefan boltzmann", "stefan-boltzmann constant"},
+        ConstantCase{"N_A", "avogadro's constant"}, ConstantCase{"avogadro", "avogadro's constant"},
+        ConstantCase{"avogadro's number", "avogadro's constant"}, ConstantCase{"Planck", nullptr},
+        ConstantCase{"C", nullptr}, ConstantCase{" light speed", nullptr},
+        ConstantCase{"", nullptr}));
 
 TEST(Constants, EveryUnitExpressionParses) {
   for (const PhysicalConstant& c : kConstants) {

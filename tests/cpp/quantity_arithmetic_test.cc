@@ -1,8 +1,9 @@
+#include "quantity/quantity_arithmetic.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_text.h"
 #include "test_helpers.h"
 
@@ -36,17 +37,29 @@ INSTANTIATE_TEST_SUITE_P(
         BinaryCase{add, quantity(1, "m"), quantity(1, "km"), "1001 [m]"},
         BinaryCase{add, unitless(2), unitless(5), "7 []"},
         BinaryCase{add, quantity(1, "m"), unitless(5), "[m] and [] are not compatible"},
-        BinaryCase{add, quantity(1, "\xC2\xB0" "C"), quantity(1, "K"), "2 [\xC2\xB0" "C]"},
+        BinaryCase{add,
+                   quantity(1,
+                            "\xC2\xB0"
+                            "C"),
+                   quantity(1, "K"),
+                   "2 [\xC2\xB0"
+                   "C]"},
         BinaryCase{subtract, quantity(1, "km"), quantity(1, "m"), "0.999 [km]"},
         BinaryCase{subtract, quantity(1, "s"), quantity(1, "m"), "[s] and [m] are not compatible"},
         BinaryCase{reflected_subtract, unitless(3), unitless(10), "7 []"},
         BinaryCase{reflected_subtract, quantity(500, "m"), quantity(1, "km"), "500 [m]"},
         BinaryCase{reflected_subtract, quantity(90, "\xC2\xB0"), unitless(1),
                    "-32.70422048691768 [\xC2\xB0]"},
-        BinaryCase{reflected_subtract, quantity(1, "m"), unitless(2), "[m] and [] are not compatible"}));
+        BinaryCase{reflected_subtract, quantity(1, "m"), unitless(2),
+                   "[m] and [] are not compatible"}));
 
 TEST(Multiplication, MultipliesValuesAndUnits) {
-  EXPECT_EQ(to_text(multiply(quantity(10, "\xC2\xB0" "C"), unitless(2))), "20 [\xC2\xB0" "C]");
+  EXPECT_EQ(to_text(multiply(quantity(10,
+                                      "\xC2\xB0"
+                                      "C"),
+                             unitless(2))),
+            "20 [\xC2\xB0"
+            "C]");
   EXPECT_EQ(to_text(multiply(quantity(3, "m"), quantity(1, "m"))), "3 [m2]");
   EXPECT_EQ(to_text(multiply(unitless(5), quantity(2, "km"))), "10 [km]");
 }
@@ -78,7 +91,11 @@ TEST(Transcendental, WorkOnDimensionlessValues) {
 
 TEST(Unary, FlipsOrClearsTheSign) {
   EXPECT_TRUE(same_double(negate(unitless(0.0)).value, -0.0));
-  EXPECT_EQ(to_text(absolute(quantity(-5, "\xC2\xB0" "C"))), "5 [\xC2\xB0" "C]");
+  EXPECT_EQ(to_text(absolute(quantity(-5,
+                                      "\xC2\xB0"
+                                      "C"))),
+            "5 [\xC2\xB0"
+            "C]");
   EXPECT_TRUE(same_double(absolute(unitless(-0.0)).value, 0.0));
   EXPECT_TRUE(std::isnan(absolute(unitless(NAN)).value));
   EXPECT_EQ(to_text(positive(quantity(2, "km"))), "2 [km]");

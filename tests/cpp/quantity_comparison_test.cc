@@ -1,8 +1,9 @@
+#include "quantity/quantity_comparison.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "quantity/quantity_comparison.h"
 #include "test_helpers.h"
 
 namespace drovik {
@@ -36,8 +37,15 @@ INSTANTIATE_TEST_SUITE_P(
         CompareCase{quantity(1, "km"), quantity(1000, "m"), CompareOp::LessEqual, true},
         CompareCase{quantity(1, "km"), quantity(1000, "m"), CompareOp::GreaterEqual, true},
         CompareCase{quantity(1, "km"), quantity(1000, "m"), CompareOp::NotEqual, false},
-        CompareCase{quantity(1, "K"), quantity(1, "\xC2\xB0" "C"), CompareOp::Less, true},
-        CompareCase{quantity(1, "\xC2\xB0" "C"), quantity(1, "K"), CompareOp::Greater, true},
+        CompareCase{quantity(1, "K"),
+                    quantity(1,
+                             "\xC2\xB0"
+                             "C"),
+                    CompareOp::Less, true},
+        CompareCase{quantity(1,
+                             "\xC2\xB0"
+                             "C"),
+                    quantity(1, "K"), CompareOp::Greater, true},
         CompareCase{unitless(1), unitless(1), CompareOp::Less, false},
         CompareCase{unitless(0.0), unitless(-0.0), CompareOp::Equal, true},
         CompareCase{unitless(kNaN), unitless(kNaN), CompareOp::Equal, false},

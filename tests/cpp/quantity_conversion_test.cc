@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "quantity/quantity.h"
+#include "quantity/construction.h"
+#include "quantity/conversion.h"
 #include "quantity/quantity_text.h"
+#include "quantity/unit_coercible.h"
 #include "test_helpers.h"
 #include "unit/unit_arithmetic.h"
 
@@ -27,19 +29,39 @@ TEST_P(AsUnitInternal, GivesTheExactDouble) {
   EXPECT_EQ(as_string(r->unit), as_string(units_of(c.to)));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    WorkedValues, AsUnitInternal,
-    ::testing::Values(ConversionCase{1, "\xC2\xB0" "C", "K", 274.15},
-                      ConversionCase{100, "\xC2\xB0" "C", "\xC2\xB0" "F", 212.00399999999993},
-                      ConversionCase{32, "\xC2\xB0" "F", "\xC2\xB0" "C", -0.0022222222222012533},
-                      ConversionCase{1, "K", "\xC2\xB0" "C", -272.15},
-                      ConversionCase{1, "km", "m", 1000.0},
-                      ConversionCase{1, "km/hr", "m/s", 0.2777777777777778},
-                      ConversionCase{2, "\xC2\xB0" "C/s", "K/s", 2.0},
-                      ConversionCase{3, "ft", "m", 0.9144000000000001}));
+INSTANTIATE_TEST_SUITE_P(WorkedValues, AsUnitInternal,
+                         ::testing::Values(ConversionCase{1,
+                                                          "\xC2\xB0"
+                                                          "C",
+                                                          "K", 274.15},
+                                           ConversionCase{100,
+                                                          "\xC2\xB0"
+                                                          "C",
+                                                          "\xC2\xB0"
+                                                          "F",
+                                                          212.00399999999993},
+                                           ConversionCase{32,
+                                                          "\xC2\xB0"
+                                                          "F",
+                                                          "\xC2\xB0"
+                                                          "C",
+                                                          -0.0022222222222012533},
+                                           ConversionCase{1, "K",
+                                                          "\xC2\xB0"
+                                                          "C",
+                                                          -272.15},
+                                           ConversionCase{1, "km", "m", 1000.0},
+                                           ConversionCase{1, "km/hr", "m/s", 0.2777777777777778},
+                                           ConversionCase{2,
+                                                          "\xC2\xB0"
+                                                          "C/s",
+                                                          "K/s", 2.0},
+                                           ConversionCase{3, "ft", "m", 0.9144000000000001}));
 
 TEST(AsUnitInternal, CountsUnitsNotExponentsForTheOffsetRule) {
-  Drovik squared{1.0, pow(units_of("\xC2\xB0" "C"), 2)};
+  Drovik squared{1.0, pow(units_of("\xC2\xB0"
+                                   "C"),
+                          2)};
   Result<Drovik> r = as_unit_internal(squared, pow(units_of("K"), 2));
   ASSERT_TRUE(r);
   EXPECT_EQ(r->value, (0.0 + ((1.0 * 1.0) - -273.15)) / 1.0);
@@ -83,7 +105,9 @@ TEST(Custom, ScaleIsTheDefinitionInBaseUnits) {
   EXPECT_EQ(big.unit.scale(), 1000.0);
   EXPECT_EQ(as_unit_internal(big, units_of("m"))->value, 1000.0);
 
-  Drovik warm = custom("warm", "w", *UnitCoercible::from_unit_text("\xC2\xB0" "C"));
+  Drovik warm = custom("warm", "w",
+                       *UnitCoercible::from_unit_text("\xC2\xB0"
+                                                      "C"));
   EXPECT_EQ(warm.unit[0].unit.offset(), 0.0);
   EXPECT_EQ(warm.unit.scale(), 1.0);
   EXPECT_FALSE(unit("lea"));  // custom units never enter the catalogue
@@ -106,7 +130,9 @@ TEST(AsUnitless, ConvertsDimensionlessQuantities) {
 }
 
 TEST(AsBaseUnits, NeverAppliesAnOffset) {
-  Result<Drovik> kelvin = as_base_units(quantity(1, "\xC2\xB0" "C"));
+  Result<Drovik> kelvin = as_base_units(quantity(1,
+                                                 "\xC2\xB0"
+                                                 "C"));
   ASSERT_TRUE(kelvin);
   EXPECT_EQ(kelvin->value, 1.0);
   EXPECT_EQ(to_text(*kelvin), "1 [K]");

@@ -1,10 +1,11 @@
+#include "quantity/quantity_rounding.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <optional>
 
-#include "quantity/quantity_rounding.h"
 #include "quantity/quantity_text.h"
 #include "test_helpers.h"
 #include "text/decimal_text.h"
@@ -86,7 +87,11 @@ TEST(AsNumber, ConvertsAndScales) {
   EXPECT_EQ(*as_number(km, *UnitCoercible::from_unit_text("m"), false), 1000.0);
   EXPECT_EQ(*as_number(km, UnitCoercible::from_quantity(quantity(500, "m")), false), 1000.0);
   EXPECT_EQ(*as_number(km, UnitCoercible::from_quantity(quantity(500, "m")), true), 2.0);
-  EXPECT_EQ(*as_number(quantity(1, "\xC2\xB0" "C"), *UnitCoercible::from_unit_text("K"), false), 274.15);
+  EXPECT_EQ(*as_number(quantity(1,
+                                "\xC2\xB0"
+                                "C"),
+                       *UnitCoercible::from_unit_text("K"), false),
+            274.15);
   EXPECT_EQ(*as_number(unitless(3), UnitCoercible::from_int(2), false), 3.0);
   EXPECT_EQ(*as_number(unitless(3), UnitCoercible::from_int(2), true), 1.5);
   EXPECT_EQ(as_number(quantity(1, "m"), UnitCoercible::from_float(2), false).error().message(),

@@ -7,7 +7,7 @@
 #include <bit>
 #include <string>
 
-#include "quantity/quantity.h"
+#include "quantity/drovik.h"
 #include "unit/unit_parser.h"
 #include "unit/unit_text.h"
 

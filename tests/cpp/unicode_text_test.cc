@@ -1,9 +1,9 @@
+#include "text/unicode_text.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-
-#include "unit/unicode_text.h"
 
 namespace drovik {
 namespace {
@@ -42,8 +42,10 @@ std::string utf8(char32_t cp) {
 
 TEST(UnicodeProperties, MatchTheCharacterDatabase) {
   for (const Sample& s : kSamples) {
-    EXPECT_EQ(is_unicode_numeric(s.code_point), s.numeric) << std::hex << static_cast<std::uint32_t>(s.code_point);
-    EXPECT_EQ(is_unicode_white_space(s.code_point), s.white_space) << std::hex << static_cast<std::uint32_t>(s.code_point);
+    EXPECT_EQ(is_unicode_numeric(s.code_point), s.numeric)
+        << std::hex << static_cast<std::uint32_t>(s.code_point);
+    EXPECT_EQ(is_unicode_white_space(s.code_point), s.white_space)
+        << std::hex << static_cast<std::uint32_t>(s.code_point);
   }
 }
 
@@ -51,7 +53,8 @@ TEST(UnicodeProperties, DecodeAndFindWorkOnEncodedText) {
   for (const Sample& s : kSamples) {
     std::string text = "m" + utf8(s.code_point) + "s";
     std::size_t length = 0;
-    EXPECT_EQ(static_cast<std::uint32_t>(decode_utf8(text, 1, length)), static_cast<std::uint32_t>(s.code_point));
+    EXPECT_EQ(static_cast<std::uint32_t>(decode_utf8(text, 1, length)),
+              static_cast<std::uint32_t>(s.code_point));
     EXPECT_EQ(length, utf8(s.code_point).size());
     EXPECT_EQ(find_last_unicode_numeric(text), s.numeric ? 1u : std::string::npos);
     std::string padded = utf8(s.code_point) + "m" + utf8(s.code_point);
@@ -61,7 +64,8 @@ TEST(UnicodeProperties, DecodeAndFindWorkOnEncodedText) {
 
 TEST(Utf8, MalformedBytesDecodeToReplacementOneByteAtATime) {
   std::size_t length = 0;
-  for (std::string bad : {"\xFF", "\xC3", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
+  for (std::string bad :
+       {"\xFF", "\xC3", "\xE2\x82", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80"}) {
     EXPECT_EQ(static_cast<std::uint32_t>(decode_utf8(bad, 0, length)), 0xFFFDu);
     EXPECT_EQ(length, 1u);
   }

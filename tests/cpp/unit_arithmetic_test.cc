@@ -1,10 +1,11 @@
+#include "unit/unit_arithmetic.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
 #include "test_helpers.h"
-#include "unit/unit_arithmetic.h"
 
 namespace drovik {
 namespace {
@@ -49,8 +50,7 @@ INSTANTIATE_TEST_SUITE_P(Powers, Pow,
                          ::testing::Values(PowCase{"m/s", 2, "[m2/s2]"},
                                            PowCase{"m/s", -1, "[s/m]"},
                                            PowCase{"m/s", 0.5, "[m0.5/s0.5]"},
-                                           PowCase{"km", -1, "[1/km]"},
-                                           PowCase{"km", 0, "[]"},
+                                           PowCase{"km", -1, "[1/km]"}, PowCase{"km", 0, "[]"},
                                            PowCase{"s", 1.5, "[s1.5]"},
                                            PowCase{"m", 1.0 / 3, "[m0.3333333333333333]"}));
 
@@ -87,7 +87,9 @@ TEST_P(GetBaseUnits, HoldsAllEightBaseUnitsWithScaleOne) {
 }
 INSTANTIATE_TEST_SUITE_P(Reductions, GetBaseUnits,
                          ::testing::Values(BaseCase{"N", "[kg.m/s2]"}, BaseCase{"km/hr", "[m/s]"},
-                                           BaseCase{"\xC2\xB0" "C", "[K]"},
+                                           BaseCase{"\xC2\xB0"
+                                                    "C",
+                                                    "[K]"},
                                            BaseCase{"kWh", "[kg.m2/s2]"}));
 
 TEST(GetBaseUnits, OfTheUnitlessCollection) {
@@ -97,7 +99,9 @@ TEST(GetBaseUnits, OfTheUnitlessCollection) {
 }
 
 TEST(Mul, OffsetsStayInsideTheirUnits) {
-  UnitCollection product = mul(units_of("\xC2\xB0" "C"), units_of("s"));
+  UnitCollection product = mul(units_of("\xC2\xB0"
+                                        "C"),
+                               units_of("s"));
   ASSERT_EQ(product.size(), 2u);
   EXPECT_EQ(product.scale(), 1.0);
   double offset = product[0].unit.offset() + product[1].unit.offset();

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <random>
-#include <vector>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "base/inline_vector.h"
 #include "catalogue/unit_table.h"
@@ -23,7 +23,9 @@ const DimensionVector kLength{{0, 0, 0, 0, 0, 1, 0, 0}};
 TEST(SingleUnit, CreatedFromARowKeepsEveryField) {
   SingleUnit celsius = create_from_unit_def(kUnitTable[17]);
   EXPECT_EQ(celsius.name().str(), "degree Celsius");
-  EXPECT_EQ(celsius.symbol().str(), "\xC2\xB0" "C");
+  EXPECT_EQ(celsius.symbol().str(),
+            "\xC2\xB0"
+            "C");
   EXPECT_EQ(celsius.scale(), 1.0);
   EXPECT_EQ(celsius.offset(), -273.15);
   EXPECT_EQ(celsius.dimensions(), (DimensionVector{{0, 0, 0, 1, 0, 0, 0, 0}}));
@@ -145,8 +147,8 @@ std::vector<std::string> described(const std::vector<ReferenceEntry>& model) {
 
 std::vector<SingleUnit> unit_pool() {
   std::vector<SingleUnit> pool;
-  for (const char* word : {"m", "km", "mm", "s", "hr", "kg", "g", "N", "J", "W", "K", "Pa",
-                           "meter", "kilometer", "L", "mL", "A", "mol", "cd", "lb"}) {
+  for (const char* word : {"m", "km", "mm",    "s",         "hr", "kg", "g", "N",   "J",  "W",
+                           "K", "Pa", "meter", "kilometer", "L",  "mL", "A", "mol", "cd", "lb"}) {
     pool.push_back(*search_for_unit_name(word));
   }
   // Units that differ from each other in one field only, and a pair whose

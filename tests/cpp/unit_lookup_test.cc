@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "catalogue/prefix_table.h"
+#include "catalogue/unit_alias_table.h"
 #include "catalogue/unit_table.h"
 #include "unit/unit_word_resolution.h"
 
@@ -41,11 +42,9 @@ INSTANTIATE_TEST_SUITE_P(
         Resolution{"km", "kilometer", "km", 1000.0},
         Resolution{"kilometer", "kilometer", "km", 1000.0},
         Resolution{"kilometre", "kilometer", "km", 1000.0},
-        Resolution{"mg", "milligram", "mg", 1e-06},
-        Resolution{"kg", "kilogram", "kg", 1.0},
+        Resolution{"mg", "milligram", "mg", 1e-06}, Resolution{"kg", "kilogram", "kg", 1.0},
         Resolution{"dam", "decameter", "dam", 10.0},
-        Resolution{"dekameter", "dekameter", "dam", 10.0},
-        Resolution{"dm", "decimeter", "dm", 0.1},
+        Resolution{"dekameter", "dekameter", "dam", 10.0}, Resolution{"dm", "decimeter", "dm", 0.1},
         Resolution{"micrometer", "micrometer", "um", 1e-06},
         Resolution{"micron", "micrometer", "um", 1e-06},
         Resolution{"cc", "milliliter", "mL", 1e-06},
@@ -53,50 +52,52 @@ INSTANTIATE_TEST_SUITE_P(
         Resolution{"kWh", "kilowatt hour", "kWh", 3600000.0},
         Resolution{"khr", "kilohour", "khr", 3600000.0},
         Resolution{"m\xC2\xB0R", "milliRankine", "m\xC2\xB0R", 0.0005555555555555556},
-        Resolution{"Pim", "pebimeter", "Pim", 0x1p50},
-        Resolution{"Pm", "petameter", "Pm", 1e15},
+        Resolution{"Pim", "pebimeter", "Pim", 0x1p50}, Resolution{"Pm", "petameter", "Pm", 1e15},
         Resolution{"KiK", "kibikelvin", "KiK", 1024.0},
         Resolution{"kkg", "kilokilogram", "kkg", 1000.0}));
 
 INSTANTIATE_TEST_SUITE_P(
     WholeWordsAndAliases, SearchForUnitName,
     ::testing::Values(
-        Resolution{"da", "day", "d", 86400.0},
-        Resolution{"d", "day", "d", 86400.0},
+        Resolution{"da", "day", "d", 86400.0}, Resolution{"d", "day", "d", 86400.0},
         Resolution{"darcy", "darcy", "d", 9.869232667160128e-13},
-        Resolution{"Gy", "gray", "Gy", 1.0},
-        Resolution{"cd", "candela", "cd", 1.0},
-        Resolution{"ct", "carat", "ct", 0.0002},
-        Resolution{"ft", "foot", "ft", 0.3048},
-        Resolution{"min", "minute", "min", 60.0},
-        Resolution{"nmi", "nautical mile", "nmi", 1852.0},
+        Resolution{"Gy", "gray", "Gy", 1.0}, Resolution{"cd", "candela", "cd", 1.0},
+        Resolution{"ct", "carat", "ct", 0.0002}, Resolution{"ft", "foot", "ft", 0.3048},
+        Resolution{"min", "minute", "min", 60.0}, Resolution{"nmi", "nautical mile", "nmi", 1852.0},
         Resolution{"pc", "parsec", "pc", 3.085677581491367e+16},
         Resolution{"pt", "pint", "pt", 0.00047317647299999996},
         Resolution{"qt", "quart", "qt", 0.0009463529459999999},
-        Resolution{"yd", "yard", "yd", 0.9144},
-        Resolution{"ac", "acre", "ac", 4046.8564224},
-        Resolution{"P", "poise", "P", 0.1},
-        Resolution{"T", "tesla", "T", 1.0},
+        Resolution{"yd", "yard", "yd", 0.9144}, Resolution{"ac", "acre", "ac", 4046.8564224},
+        Resolution{"P", "poise", "P", 0.1}, Resolution{"T", "tesla", "T", 1.0},
         Resolution{"R", "roentgen", "R", 0.000258},
         Resolution{"c", "light speed", "c", 299792458.0},
-        Resolution{"y", "year", "y", 31556925.9746784},
-        Resolution{"hr", "hour", "hr", 3600.0},
-        Resolution{"deg C", "degree Celsius", "\xC2\xB0" "C", 1.0},
+        Resolution{"y", "year", "y", 31556925.9746784}, Resolution{"hr", "hour", "hr", 3600.0},
+        Resolution{"deg C", "degree Celsius",
+                   "\xC2\xB0"
+                   "C",
+                   1.0},
         Resolution{"dalton", "unified atomic mass unit", "amu", 1.66053906892e-27}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Nothing, SearchForUnitName,
-    ::testing::Values(Resolution{"h"}, Resolution{"k"}, Resolution{"Ki"}, Resolution{"myria"},
-                      Resolution{"kilom"}, Resolution{"kmeter"},
-                      Resolution{"m\xC2\xB0" "C"}, Resolution{"k\xC2\xB0" "F"},
-                      Resolution{"millidegree Celsius"}, Resolution{"kilocelsius"},
-                      Resolution{"\xC2\xB5m"}, Resolution{"Km"}, Resolution{"kilomicron"},
-                      Resolution{"kkm"}, Resolution{"degC"}, Resolution{""},
-                      Resolution{" m"}, Resolution{"m "}));
+INSTANTIATE_TEST_SUITE_P(Nothing, SearchForUnitName,
+                         ::testing::Values(Resolution{"h"}, Resolution{"k"}, Resolution{"Ki"},
+                                           Resolution{"myria"}, Resolution{"kilom"},
+                                           Resolution{"kmeter"},
+                                           Resolution{"m\xC2\xB0"
+                                                      "C"},
+                                           Resolution{"k\xC2\xB0"
+                                                      "F"},
+                                           Resolution{"millidegree Celsius"},
+                                           Resolution{"kilocelsius"}, Resolution{"\xC2\xB5m"},
+                                           Resolution{"Km"}, Resolution{"kilomicron"},
+                                           Resolution{"kkm"}, Resolution{"degC"}, Resolution{""},
+                                           Resolution{" m"}, Resolution{"m "}));
 
 TEST(SearchForUnitName, OffsetsSurviveOnlyUnprefixed) {
   EXPECT_EQ(search_for_unit_name("degree Celsius")->offset(), -273.15);
-  EXPECT_EQ(search_for_unit_name("\xC2\xB0" "F")->offset(), -255.37);
+  EXPECT_EQ(search_for_unit_name("\xC2\xB0"
+                                 "F")
+                ->offset(),
+            -255.37);
   EXPECT_EQ(search_for_unit_name("m\xC2\xB0R")->offset(), 0.0);
 }
 
@@ -139,7 +140,8 @@ TEST(WordIndex, AgreesWithTheRulesOnEveryCandidateAndItsNeighbours) {
     }
   });
   for (const UnitPrefix& prefix : kPrefixes) {
-    for (const UnitAlias& alias : kUnitAliases) words.push_back(std::string(prefix.name) + std::string(alias.alias));
+    for (const UnitAlias& alias : kUnitAliases)
+      words.push_back(std::string(prefix.name) + std::string(alias.alias));
     words.emplace_back(prefix.name);
     words.emplace_back(prefix.symbol);
   }

@@ -1,10 +1,11 @@
+#include "unit/unit_parser.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "unit/unit_parser.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
@@ -32,27 +33,30 @@ TEST_P(FromUnitName, ParsesToTheRenderedCollection) {
 INSTANTIATE_TEST_SUITE_P(
     Expressions, FromUnitName,
     ::testing::Values(
-        ParseCase{"m/s2", "[m/s2]"}, ParseCase{"kg.m2/s2", "[kg.m2/s2]"},
-        ParseCase{"m.2", "[m]"}, ParseCase{"W/m2.K4", "[W/K4.m2]"},
-        ParseCase{"J/K.mol", "[J/K.mol]"}, ParseCase{"coulomb/mol", "[C/mol]"},
-        ParseCase{"1/s", "[1/s]"}, ParseCase{"/s", "[1/s]"}, ParseCase{"m/", "[m]"},
-        ParseCase{"km/h", "[km]"}, ParseCase{"km/hr", "[km/hr]"}, ParseCase{"  m  ", "[m]"},
-        ParseCase{"degree Celsius", "[\xC2\xB0" "C]"},
-        ParseCase{"deg C/s", "[\xC2\xB0" "C/s]"}, ParseCase{"m.m", "[m2]"},
-        ParseCase{"s/s2", "[1/s]"}, ParseCase{"m.s0", "[m]"}, ParseCase{"m.foo", "[m]"},
-        ParseCase{"m2x.s", "[s]"}, ParseCase{"m12.s", "[s]"}, ParseCase{"s-1.m", "[m]"},
-        ParseCase{"m..s", "[m.s]"}, ParseCase{"1.m", "[m]"},
+        ParseCase{"m/s2", "[m/s2]"}, ParseCase{"kg.m2/s2", "[kg.m2/s2]"}, ParseCase{"m.2", "[m]"},
+        ParseCase{"W/m2.K4", "[W/K4.m2]"}, ParseCase{"J/K.mol", "[J/K.mol]"},
+        ParseCase{"coulomb/mol", "[C/mol]"}, ParseCase{"1/s", "[1/s]"}, ParseCase{"/s", "[1/s]"},
+        ParseCase{"m/", "[m]"}, ParseCase{"km/h", "[km]"}, ParseCase{"km/hr", "[km/hr]"},
+        ParseCase{"  m  ", "[m]"},
+        ParseCase{"degree Celsius",
+                  "[\xC2\xB0"
+                  "C]"},
+        ParseCase{"deg C/s",
+                  "[\xC2\xB0"
+                  "C/s]"},
+        ParseCase{"m.m", "[m2]"}, ParseCase{"s/s2", "[1/s]"}, ParseCase{"m.s0", "[m]"},
+        ParseCase{"m.foo", "[m]"}, ParseCase{"m2x.s", "[s]"}, ParseCase{"m12.s", "[s]"},
+        ParseCase{"s-1.m", "[m]"}, ParseCase{"m..s", "[m.s]"}, ParseCase{"1.m", "[m]"},
         // U+2003 EM SPACE and U+3000 IDEOGRAPHIC SPACE are white space.
-        ParseCase{"\xE2\x80\x83m/s\xE3\x80\x80", "[m/s]"},
-        ParseCase{"N/A2", "[N/A2]"}, ParseCase{"farad/m", "[F/m]"},
-        ParseCase{"1/mol", "[1/mol]"}));
+        ParseCase{"\xE2\x80\x83m/s\xE3\x80\x80", "[m/s]"}, ParseCase{"N/A2", "[N/A2]"},
+        ParseCase{"farad/m", "[F/m]"}, ParseCase{"1/mol", "[1/mol]"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Nothing, FromUnitName,
-    ::testing::Values(ParseCase{"m / s"}, ParseCase{"m0"}, ParseCase{"m/m"},
-                      ParseCase{"m/s/s"}, ParseCase{""}, ParseCase{"1"}, ParseCase{"foo"},
-                      ParseCase{"m\xC2\xB2"},   // superscript two: not an exponent
-                      ParseCase{"m\xC2\xBD"},   // vulgar half
+    ::testing::Values(ParseCase{"m / s"}, ParseCase{"m0"}, ParseCase{"m/m"}, ParseCase{"m/s/s"},
+                      ParseCase{""}, ParseCase{"1"}, ParseCase{"foo"},
+                      ParseCase{"m\xC2\xB2"},  // superscript two: not an exponent
+                      ParseCase{"m\xC2\xBD"},  // vulgar half
                       ParseCase{"s.s/s2"}, ParseCase{"/"}, ParseCase{"\xE2\x80\x83"},
                       ParseCase{"\xFF\xFE"}));  // not UTF-8: nothing, and no crash
 

@@ -29,7 +29,8 @@ struct RenderCase {
 // -1.5 can be given directly.
 UnitCollection collection_of(const std::vector<Factor>& factors) {
   UnitCollection units;
-  for (const Factor& f : factors) units = mul(units, pow(UnitCollection(*search_for_unit_name(f.word)), f.exponent));
+  for (const Factor& f : factors)
+    units = mul(units, pow(UnitCollection(*search_for_unit_name(f.word)), f.exponent));
   return units;
 }
 
@@ -53,11 +54,15 @@ INSTANTIATE_TEST_SUITE_P(
         RenderCase{{{"m", 0.5}}, "[m0.5]", "[meter0.5]"},
         RenderCase{{{"m", 1.0 / 3}}, "[m0.3333333333333333]", "[meter0.3333333333333333]"},
         RenderCase{{{"s", -1.5}}, "[1/s1.5]", "[1/second1.5]"},
-        RenderCase{{{"degree Celsius", 1}}, "[\xC2\xB0" "C]", "[degree Celsius]"},
+        RenderCase{{{"degree Celsius", 1}},
+                   "[\xC2\xB0"
+                   "C]",
+                   "[degree Celsius]"},
         RenderCase{{{"km", 1}, {"hr", -1}}, "[km/hr]", "[kilometer/hour]"},
         RenderCase{{{"m", std::numeric_limits<double>::infinity()}}, "[minf]", "[meterinf]"},
         RenderCase{{{"\xCE\xA9", 1}, {"A", 1}, {"\xC3\x85", 1}, {"s", 0}},
-                   "[A.\xC3\x85.\xCE\xA9]", "[ampere.angstrom.ohm]"}));
+                   "[A.\xC3\x85.\xCE\xA9]",
+                   "[ampere.angstrom.ohm]"}));
 
 TEST(Rendering, ZeroExponentsOfBaseUnitsAreHidden) {
   UnitCollection base = get_base_units(units_of("N"));
