@@ -10,17 +10,11 @@
 namespace drovik {
 namespace {
 
-inline constexpr std::size_t kRowCount = kBaseUnits.size() + kUnitTable.size();
-
 struct IndexEntry {
   std::string_view key;
   const UnitDef* row;
   std::size_t order;  // position in the search order: base units first
 };
-
-constexpr const UnitDef* row_in_search_order(std::size_t i) {
-  return i < kBaseUnits.size() ? &kBaseUnits[i] : &kUnitTable[i - kBaseUnits.size()];
-}
 
 // All rows sorted by one text field; rows with equal keys stay in search
 // order, so the lower bound of a key is the row a linear scan finds first.
@@ -28,7 +22,7 @@ template <std::string_view UnitDef::*Field>
 constexpr std::array<IndexEntry, kRowCount> make_index() {
   std::array<IndexEntry, kRowCount> index{};
   for (std::size_t i = 0; i < kRowCount; ++i) {
-    const UnitDef* row = row_in_search_order(i);
+    const UnitDef* row = &row_in_search_order(i);
     index[i] = IndexEntry{row->*Field, row, i};
   }
   std::sort(index.begin(), index.end(), [](const IndexEntry& a, const IndexEntry& b) {

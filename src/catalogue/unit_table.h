@@ -5,6 +5,7 @@
 #define DROVIK_CATALOGUE_UNIT_TABLE_H_
 
 #include <array>
+#include <cstddef>
 
 #include "catalogue/unit_def.h"
 
@@ -140,6 +141,31 @@ inline constexpr std::array<UnitDef, 106> kUnitTable = {{
     {"light speed", "c", 0.0, 299792458.0, {{0, 0, 0, 0, 0, 1, 0, -1}}},  // 106
 }};
 // clang-format on
+
+// Every row in the order lookups search them: the base units, then the
+// unit table.
+inline constexpr std::size_t kRowCount = kBaseUnits.size() + kUnitTable.size();
+
+constexpr const UnitDef& row_in_search_order(std::size_t i) {
+  return i < kBaseUnits.size() ? kBaseUnits[i] : kUnitTable[i - kBaseUnits.size()];
+}
+
+// The row named `name`, for compile-time checks of the table.
+consteval const UnitDef& unit_named(std::string_view name) {
+  for (std::size_t i = 0; i < kRowCount; ++i) {
+    if (row_in_search_order(i).name == name) return row_in_search_order(i);
+  }
+  throw "no unit of that name";  // not a constant expression: the check fails to compile
+}
+
+// Relations that hold exactly in the table's own doubles.
+static_assert(unit_named("mile").scale == 5280.0 * unit_named("foot").scale);
+static_assert(unit_named("gallon").scale ==
+              231.0 * (unit_named("inch").scale * unit_named("inch").scale *
+                       unit_named("inch").scale));
+static_assert(unit_named("gallon").scale == 4.0 * unit_named("quart").scale);
+static_assert(unit_named("quart").scale == 2.0 * unit_named("pint").scale);
+static_assert(unit_named("pint").scale == 2.0 * unit_named("cup").scale);
 
 }  // namespace drovik
 

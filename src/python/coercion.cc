@@ -3,6 +3,7 @@
 #include <string>
 
 #include "python/exceptions.h"
+#include "text/unicode_text.h"
 
 namespace drovik::python {
 namespace {
@@ -17,25 +18,6 @@ void raise_downcast_error(PyObject* object, const char* required) {
   if (name == nullptr) return;
   PyErr_Format(PyExc_TypeError, "'%U' object is not an instance of '%s'", name, required);
   Py_DECREF(name);
-}
-
-void append_utf8(std::string& out, Py_UCS4 cp) {
-  if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;  // lone surrogate
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
 }
 
 std::string utf8_replacing_surrogates(PyObject* text) {

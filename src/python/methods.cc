@@ -5,6 +5,7 @@
 
 #include "python/argument_matching.h"
 #include "python/coercion.h"
+#include "python/receiver_call.h"
 #include "python/results.h"
 #include "python/value_protocols.h"
 #include "quantity/construction.h"
@@ -160,16 +161,6 @@ PyObject* round_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* 
       if (!ndigits) return nullptr;
     }
     return to_python(round_digits(receiver.quantity(), ndigits));
-  });
-}
-
-// A method without arguments besides the receiver; it runs no Python code.
-template <class Operation>
-PyObject* on_receiver(PyObject* self, Operation operation) {
-  return guarded([&]() -> PyObject* {
-    Borrow receiver = borrow_silent(self);
-    if (!receiver) return receiver.refused();
-    return operation(receiver.quantity());
   });
 }
 

@@ -6,6 +6,7 @@
 #include "python/number_slots.h"
 
 #include "python/coercion.h"
+#include "python/receiver_call.h"
 #include "python/results.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_comparison.h"
@@ -57,39 +58,30 @@ PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward f
   });
 }
 
-template <class Operation>
-PyObject* unary(PyObject* self, Operation operation) {
-  return guarded([&]() -> PyObject* {
-    Borrow receiver = borrow_silent(self);
-    if (!receiver) return receiver.refused();
-    return operation(receiver.quantity());
-  });
-}
-
 }  // namespace
 
 PyObject* text_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return rendered(q, append_text); });
+  return on_receiver(self, [](const Drovik& q) { return rendered(q, append_text); });
 }
 
 PyObject* positive_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return to_python(positive(q)); });
+  return on_receiver(self, [](const Drovik& q) { return to_python(positive(q)); });
 }
 
 PyObject* negative_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return to_python(negate(q)); });
+  return on_receiver(self, [](const Drovik& q) { return to_python(negate(q)); });
 }
 
 PyObject* absolute_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return to_python(absolute(q)); });
+  return on_receiver(self, [](const Drovik& q) { return to_python(absolute(q)); });
 }
 
 PyObject* int_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return PyLong_FromLong(to_int32(q)); });
+  return on_receiver(self, [](const Drovik& q) { return PyLong_FromLong(to_int32(q)); });
 }
 
 PyObject* float_slot(PyObject* self) {
-  return unary(self, [](const Drovik& q) { return PyFloat_FromDouble(q.value); });
+  return on_receiver(self, [](const Drovik& q) { return PyFloat_FromDouble(q.value); });
 }
 
 PyObject* add_slot(PyObject* left, PyObject* right) {

@@ -62,6 +62,25 @@ char32_t decode_utf8(std::string_view text, std::size_t i, std::size_t& length) 
   return cp;
 }
 
+void append_utf8(std::string& out, char32_t cp) {
+  if (cp >= 0xD800 && cp <= 0xDFFF) cp = 0xFFFD;
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
 std::string_view trim_unicode_white_space(std::string_view text) {
   // A multi-byte character starts and ends with bytes of 0x80 and above, so
   // ASCII ends that are not white space need no decoding.

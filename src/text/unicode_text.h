@@ -4,6 +4,7 @@
 #define DROVIK_TEXT_UNICODE_TEXT_H_
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace drovik {
@@ -17,6 +18,10 @@ bool is_unicode_white_space(char32_t code_point);
 // its encoding in `length`. A byte that starts no valid sequence decodes to
 // U+FFFD with length 1, so any byte string can be walked.
 char32_t decode_utf8(std::string_view text, std::size_t i, std::size_t& length);
+
+// Appends the UTF-8 encoding of `cp`; a surrogate, which UTF-8 cannot carry,
+// is written as U+FFFD.
+void append_utf8(std::string& out, char32_t cp);
 
 // `text` without leading and trailing White_Space characters.
 std::string_view trim_unicode_white_space(std::string_view text);

@@ -61,9 +61,11 @@ class WordIndex {
     std::uint8_t prefix = kEmpty;  // index in kPrefixes
   };
 
-  static const UnitDef* row_at(std::size_t i) {
-    return i < kBaseUnits.size() ? &kBaseUnits[i] : &kUnitTable[i - kBaseUnits.size()];
-  }
+  // A row number is one byte, kEmpty excluded.
+  static_assert(kRowCount < kEmpty, "row numbers no longer fit the index's one byte");
+  static_assert(kPrefixes.size() < kEmpty, "prefix numbers no longer fit one byte");
+
+  static const UnitDef* row_at(std::size_t i) { return &row_in_search_order(i); }
   static std::uint8_t index_of(const UnitDef* row) {
     if (row >= kBaseUnits.data() && row < kBaseUnits.data() + kBaseUnits.size()) {
       return static_cast<std::uint8_t>(row - kBaseUnits.data());

@@ -22,21 +22,7 @@ constexpr Sample kSamples[] = {
 
 std::string utf8(char32_t cp) {
   std::string out;
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
+  append_utf8(out, cp);
   return out;
 }
 
@@ -76,6 +62,16 @@ TEST(Utf8, LastNumericIsTheLastOneInTheText) {
   EXPECT_EQ(find_last_unicode_numeric("m12"), 2u);
   EXPECT_EQ(find_last_unicode_numeric("m\xC2\xB2x"), 1u);  // superscript two
   EXPECT_EQ(find_last_unicode_numeric("kg"), std::string::npos);
+}
+
+TEST(Utf8, EncodesEachLengthAndReplacesSurrogates) {
+  EXPECT_EQ(utf8(U'm'), "m");
+  EXPECT_EQ(utf8(U'\u00B0'), "\xC2\xB0");
+  EXPECT_EQ(utf8(U'\u03A9'), "\xCE\xA9");
+  EXPECT_EQ(utf8(U'\u2126'), "\xE2\x84\xA6");
+  EXPECT_EQ(utf8(U'\U0001D7CE'), "\xF0\x9D\x9F\x8E");
+  EXPECT_EQ(utf8(0xD800), "\xEF\xBF\xBD");
+  EXPECT_EQ(utf8(0xDFFF), "\xEF\xBF\xBD");
 }
 
 }  // namespace
