@@ -9,7 +9,8 @@ jobs=$(nproc)
 
 configure() {  # configure DIR [cmake args...]; later -DPython_EXECUTABLE wins
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DPython_EXECUTABLE="$(command -v "$py")" "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja -DPython_EXECUTABLE="$(command -v "$py")" \
+    -DDROVIK_WERROR="${DROVIK_WERROR:-OFF}" "$@" >/dev/null
 }
 
 build_main() {  # build_main [targets...]
@@ -67,6 +68,7 @@ fuzz() {
   local dir=$build-fuzz seconds=${1:-25}
   echo "== libFuzzer, ${seconds}s per target"
   CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
+    -DDROVIK_WERROR="${DROVIK_WERROR:-OFF}" \
     -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF >/dev/null
   cmake --build "$dir" -j "$jobs" --target parse_fuzzer string_path_fuzzer
   local symbolizer

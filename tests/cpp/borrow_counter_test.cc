@@ -49,20 +49,24 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   constexpr int kReaders = 6;
   constexpr int kWriters = 2;
   constexpr int kRounds = 2000;
-  std::atomic<int> refused_shared{0}, refused_exclusive{0}, wrong{0};
+  // Who is inside right now, and every time the claims failed to keep a
+  // reader and the exclusive holder apart.
+  std::atomic<int> readers_inside{0}, holders_inside{0}, overlaps{0};
+  std::atomic<int> reads{0}, exclusive_runs{0}, wrong{0};
   std::vector<std::thread> threads;
   for (int t = 0; t < kReaders; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < kRounds; ++i) {
-        if (!record.borrow.try_borrow_shared()) {
-          ++refused_shared;
-          continue;
-        }
+        if (!record.borrow.try_borrow_shared()) continue;
+        ++readers_inside;
+        if (holders_inside.load() != 0) ++overlaps;
+        ++reads;
         Drovik copy = record.quantity;
         auto in_base = as_base_units(copy);
         if (to_text(record.quantity) != expected_text || !in_base) ++wrong;
         Drovik squared = multiply(record.quantity, copy);
         if (squared.unit.size() != unit_count) ++wrong;
+        --readers_inside;
         record.borrow.release_shared();
       }
     });
@@ -70,18 +74,21 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   for (int t = 0; t < kWriters; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < kRounds; ++i) {
-        if (!record.borrow.try_borrow_exclusive()) {
-          ++refused_exclusive;
-          continue;
-        }
+        if (!record.borrow.try_borrow_exclusive()) continue;
+        if (holders_inside.fetch_add(1) != 0 || readers_inside.load() != 0) ++overlaps;
+        ++exclusive_runs;
         Drovik rounded = round_sfig(record.quantity, 3);
         if (rounded.unit.size() != unit_count) ++wrong;
+        --holders_inside;
         record.borrow.release_exclusive();
       }
     });
   }
   for (std::thread& t : threads) t.join();
+  EXPECT_EQ(overlaps.load(), 0);
   EXPECT_EQ(wrong.load(), 0);
+  EXPECT_GT(reads.load(), 0);
+  EXPECT_GT(exclusive_runs.load(), 0);
   EXPECT_EQ(record.borrow.load(), 0);
   EXPECT_EQ(to_text(record.quantity), expected_text);
 }

@@ -7,7 +7,6 @@
 
 #include "catalogue/prefix_table.h"
 #include "catalogue/unit_alias_table.h"
-#include "catalogue/unit_lookup.h"
 #include "catalogue/unit_table.h"
 
 namespace drovik {
@@ -186,57 +185,6 @@ TEST(Prefixes, FactorsAreTheIntendedDoubles) {
   for (int i = 8; i < 34; ++i) EXPECT_EQ(kPrefixes[i].factor, std::strtod(decimal[i - 8], nullptr));
   EXPECT_EQ(kPrefixes[25].symbol, "u");
   EXPECT_EQ(kUnitAliases.size(), 27u);
-}
-
-struct LookupCase {
-  const char* text;
-  const char* found_name;  // nullptr: nothing
-};
-
-class NameLookup : public ::testing::TestWithParam<LookupCase> {};
-TEST_P(NameLookup, FindsTheFirstRowOrNothing) {
-  const UnitDef* row = query_unit_names_internal(GetParam().text, true);
-  if (GetParam().found_name == nullptr) {
-    EXPECT_EQ(row, nullptr);
-  } else {
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->name, GetParam().found_name);
-  }
-}
-INSTANTIATE_TEST_SUITE_P(Catalogue, NameLookup,
-                         ::testing::Values(LookupCase{"kilogram", "kilogram"},
-                                           LookupCase{"gram", "gram"}, LookupCase{"darcy", "darcy"},
-                                           LookupCase{"metre", "meter"},
-                                           LookupCase{"deg C", "degree Celsius"},
-                                           LookupCase{"micron", nullptr},
-                                           LookupCase{"Meter", nullptr},
-                                           LookupCase{" meter", nullptr}, LookupCase{"", nullptr}));
-
-class SymbolLookup : public ::testing::TestWithParam<LookupCase> {};
-TEST_P(SymbolLookup, FindsTheFirstRowOrNothing) {
-  const UnitDef* row = query_unit_symbols_internal(GetParam().text);
-  if (GetParam().found_name == nullptr) {
-    EXPECT_EQ(row, nullptr);
-  } else {
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->name, GetParam().found_name);
-  }
-}
-INSTANTIATE_TEST_SUITE_P(Catalogue, SymbolLookup,
-                         ::testing::Values(LookupCase{"d", "day"}, LookupCase{"kg", "kilogram"},
-                                           LookupCase{"hr", "hour"}, LookupCase{"h", nullptr},
-                                           LookupCase{"\xCE\xA9", "ohm"},        // U+03A9
-                                           LookupCase{"\xE2\x84\xA6", nullptr},  // U+2126
-                                           LookupCase{"\xC3\x85", "angstrom"},
-                                           LookupCase{"'", "minute (angle)"},
-                                           LookupCase{"''", "second (angle)"},
-                                           LookupCase{"\"", nullptr},
-                                           LookupCase{"metre", nullptr},  // no aliases here
-                                           LookupCase{"millenium", "millennium"}));
-
-TEST(NameLookup, AliasesApplyOnlyWhenAsked) {
-  EXPECT_EQ(query_unit_names_internal("metre", false), nullptr);
-  EXPECT_NE(query_unit_names_internal("metre", true), nullptr);
 }
 
 }  // namespace

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "base/inline_vector.h"
 #include "catalogue/unit_table.h"
 #include "test_helpers.h"
 #include "unit/unit_arithmetic.h"
@@ -87,22 +86,6 @@ TEST(UnitCollection, ManyUnitsSpillOutOfTheInlineStorage) {
   UnitCollection back = div(div(copy, units_of("kg.m.s.A.K")), units_of("mol.cd.USD/hr.ft"));
   EXPECT_EQ(back.size(), 0u);
   EXPECT_EQ(as_string(back), "[]");
-}
-
-TEST(InlineVector, KeepsEveryElementAcrossSpillsAndRemovals) {
-  InlineVector<std::string, 2> v;
-  for (int i = 0; i < 6; ++i) v.emplace_back(std::to_string(i) + std::string(20, 'x'));
-  v.swap_remove(0);  // the last element moves to the front
-  v.swap_remove(3);
-  ASSERT_EQ(v.size(), 4u);
-  InlineVector<std::string, 2> moved = std::move(v);
-  EXPECT_EQ(v.size(), 0u);
-  std::string firsts;
-  for (std::size_t i = 0; i < moved.size(); ++i) firsts += moved[i][0];
-  EXPECT_EQ(firsts, "5124");
-  InlineVector<std::string, 2> copy;
-  copy = moved;
-  EXPECT_EQ(copy[3], moved[3]);
 }
 
 }  // namespace

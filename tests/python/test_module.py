@@ -80,9 +80,21 @@ def test_exports_return_plain_types():
     assert type(q.descriptive()) is str
 
 
-def test_library_errors_are_exceptions_but_panics_are_not():
-    with pytest.raises(Exception):
-        Drovik.unit("m").as_unit("s")
+@pytest.mark.parametrize(
+    "call, kind, message",
+    [
+        (lambda: Drovik.unit("m").as_unit("s"), TypeError, "[m] and [s] are not compatible"),
+        (lambda: Drovik.unit("nope"), LookupError, "Unit nope not found"),
+        (lambda: Drovik.constant("nope"), LookupError, "Constant nope not found"),
+    ],
+)
+def test_library_errors_are_ordinary_exceptions(call, kind, message):
+    # (PanicException, which is not an Exception, is tested from C++:
+    # tests/binding/call_frame_test.cc.)
+    with pytest.raises(Exception) as caught:
+        call()
+    assert type(caught.value) is kind and caught.value.args == (message,)
+    assert not isinstance(caught.value, (KeyError, ValueError))
 
 
 def test_sub_interpreters_are_refused():
