@@ -113,31 +113,26 @@ std::string distinct_words(std::size_t size) {
   return text;
 }
 
-void BM_ParseDistinctWords(benchmark::State& state) {
-  std::string text = distinct_words(static_cast<std::size_t>(state.range(0)));
-  for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
-  state.SetComplexityN(state.range(0));
-}
-BENCHMARK(BM_ParseDistinctWords)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oNLogN);
-
-void BM_ParseRepeatedWord(benchmark::State& state) {  // the same length, one unit
+// The same length made of one word: the linear floor for the rows above.
+std::string repeated_word(std::size_t size) {
   std::string text;
-  while (text.size() < static_cast<std::size_t>(state.range(0))) text.append("m.");
-  text.resize(static_cast<std::size_t>(state.range(0)));
+  while (text.size() < size) text.append("m.");
+  text.resize(size);
+  return text;
+}
+
+template <std::string (*Make)(std::size_t)>
+void BM_Parse(benchmark::State& state) {
+  std::string text = Make(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) benchmark::DoNotOptimize(from_unit_name(text));
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_ParseRepeatedWord)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->Complexity(benchmark::oN);
+
+void TextSizes(benchmark::internal::Benchmark* b) {
+  b->Arg(10'000)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
+}
+BENCHMARK_TEMPLATE(BM_Parse, distinct_words)->Apply(TextSizes)->Complexity(benchmark::oNLogN);
+BENCHMARK_TEMPLATE(BM_Parse, repeated_word)->Apply(TextSizes)->Complexity(benchmark::oN);
 
 // The text of a product of n distinct custom units.
 void BM_TextOfCustomUnits(benchmark::State& state) {

@@ -6,6 +6,8 @@
 #include <charconv>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -42,6 +44,18 @@ std::string dimensions(const DimensionVector& d) {
   return text == "[]" ? "dimensionless" : text.substr(1, text.size() - 2);
 }
 
+void table_row(std::ostream& out, std::initializer_list<std::string> cells) {
+  out << "|";
+  for (const std::string& text : cells) out << " " << text << " |";
+  out << "\n";
+}
+
+template <class Aliases>
+void alias_table(std::ostream& out, const char* title, const Aliases& aliases) {
+  out << "\n## " << title << " (" << aliases.size() << ")\n\n| alias | stands for |\n|---|---|\n";
+  for (const auto& alias : aliases) table_row(out, {cell(alias.alias), cell(alias.target)});
+}
+
 std::string document() {
   std::ostringstream out;
   out << "# The catalogue\n\n"
@@ -53,38 +67,27 @@ std::string document() {
          "NIST.\n\n";
   out << "## Base units\n\n| dimension | name | symbol |\n|---|---|---|\n";
   for (const auto& row : drovik::kBaseUnits) {
-    out << "| " << dimensions(row.dimensions) << " | " << cell(row.name) << " | "
-        << cell(row.symbol) << " |\n";
+    table_row(out, {dimensions(row.dimensions), cell(row.name), cell(row.symbol)});
   }
   out << "\n## Units (" << drovik::kUnitTable.size() << ")\n\n"
       << "| name | symbol | scale | offset | in base units |\n|---|---|---:|---:|---|\n";
   for (const auto& row : drovik::kUnitTable) {
-    out << "| " << cell(row.name) << " | " << cell(row.symbol) << " | " << number(row.scale)
-        << " | " << number(row.offset) << " | " << dimensions(row.dimensions) << " |\n";
+    table_row(out, {cell(row.name), cell(row.symbol), number(row.scale), number(row.offset),
+                    dimensions(row.dimensions)});
   }
   out << "\n## Prefixes (" << drovik::kPrefixes.size() << ", tried in this order)\n\n"
       << "| name | symbol | factor |\n|---|---|---:|\n";
   for (const auto& prefix : drovik::kPrefixes) {
-    out << "| " << cell(prefix.name) << " | " << cell(prefix.symbol) << " | "
-        << number(prefix.factor) << " |\n";
+    table_row(out, {cell(prefix.name), cell(prefix.symbol), number(prefix.factor)});
   }
-  out << "\n## Unit aliases (" << drovik::kUnitAliases.size() << ")\n\n"
-      << "| alias | stands for |\n|---|---|\n";
-  for (const auto& alias : drovik::kUnitAliases) {
-    out << "| " << cell(alias.alias) << " | " << cell(alias.target) << " |\n";
-  }
+  alias_table(out, "Unit aliases", drovik::kUnitAliases);
   out << "\n## Constants (" << drovik::kConstants.size() << ")\n\n"
       << "Use the name or an alias with `Drovik.constant`.\n\n"
       << "| name | value | unit |\n|---|---:|---|\n";
   for (const auto& constant : drovik::kConstants) {
-    out << "| " << cell(constant.name) << " | " << number(constant.value) << " | "
-        << cell(constant.unit) << " |\n";
+    table_row(out, {cell(constant.name), number(constant.value), cell(constant.unit)});
   }
-  out << "\n## Constant aliases (" << drovik::kConstantAliases.size() << ")\n\n"
-      << "| alias | stands for |\n|---|---|\n";
-  for (const auto& alias : drovik::kConstantAliases) {
-    out << "| " << cell(alias.alias) << " | " << cell(alias.target) << " |\n";
-  }
+  alias_table(out, "Constant aliases", drovik::kConstantAliases);
   return out.str();
 }
 

@@ -14,15 +14,18 @@ struct LookupCase {
   const char* found_name;  // nullptr: nothing
 };
 
-class NameLookup : public ::testing::TestWithParam<LookupCase> {};
-TEST_P(NameLookup, FindsTheFirstRowOrNothing) {
-  const UnitDef* row = query_unit_names_internal(GetParam().text, true);
-  if (GetParam().found_name == nullptr) {
+void expect_found(const UnitDef* row, const char* name) {
+  if (name == nullptr) {
     EXPECT_EQ(row, nullptr);
   } else {
     ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->name, GetParam().found_name);
+    EXPECT_EQ(row->name, name);
   }
+}
+
+class NameLookup : public ::testing::TestWithParam<LookupCase> {};
+TEST_P(NameLookup, FindsTheFirstRowOrNothing) {
+  expect_found(query_unit_names_internal(GetParam().text, true), GetParam().found_name);
 }
 INSTANTIATE_TEST_SUITE_P(Catalogue, NameLookup,
                          ::testing::Values(LookupCase{"kilogram", "kilogram"},
@@ -35,13 +38,7 @@ INSTANTIATE_TEST_SUITE_P(Catalogue, NameLookup,
 
 class SymbolLookup : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(SymbolLookup, FindsTheFirstRowOrNothing) {
-  const UnitDef* row = query_unit_symbols_internal(GetParam().text);
-  if (GetParam().found_name == nullptr) {
-    EXPECT_EQ(row, nullptr);
-  } else {
-    ASSERT_NE(row, nullptr);
-    EXPECT_EQ(row->name, GetParam().found_name);
-  }
+  expect_found(query_unit_symbols_internal(GetParam().text), GetParam().found_name);
 }
 INSTANTIATE_TEST_SUITE_P(Catalogue, SymbolLookup,
                          ::testing::Values(LookupCase{"d", "day"}, LookupCase{"kg", "kilogram"},
