@@ -3,9 +3,9 @@
 #ifndef DROVIK_PYTHON_ARGUMENT_MATCHING_H_
 #define DROVIK_PYTHON_ARGUMENT_MATCHING_H_
 
-#include <array>
-
 #include "python/python_api.h"
+
+#include <array>
 
 namespace drovik::python {
 

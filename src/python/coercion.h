@@ -4,12 +4,13 @@
 #ifndef DROVIK_PYTHON_COERCION_H_
 #define DROVIK_PYTHON_COERCION_H_
 
+#include "python/python_api.h"
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "python/drovik_object.h"
-#include "python/python_api.h"
 #include "quantity/unit_coercible.h"
 
 namespace drovik::python {

@@ -3,10 +3,11 @@
 #ifndef DROVIK_PYTHON_DROVIK_OBJECT_H_
 #define DROVIK_PYTHON_DROVIK_OBJECT_H_
 
+#include "python/python_api.h"
+
 #include <cstdint>
 
 #include "python/borrow_counter.h"
-#include "python/python_api.h"
 #include "quantity/drovik.h"
 
 namespace drovik::python {

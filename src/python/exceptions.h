@@ -2,10 +2,11 @@
 #ifndef DROVIK_PYTHON_EXCEPTIONS_H_
 #define DROVIK_PYTHON_EXCEPTIONS_H_
 
+#include "python/python_api.h"
+
 #include <exception>
 #include <new>
 
-#include "python/python_api.h"
 #include "quantity/drovik_error.h"
 
 namespace drovik::python {

@@ -1,8 +1,9 @@
 // The module drovik: multi-phase initialisation, declared safe to run without
 // the global interpreter lock.
+#include "python/python_api.h"
+
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
-#include "python/python_api.h"
 
 namespace drovik::python {
 namespace {

@@ -4,9 +4,10 @@
 #ifndef DROVIK_PYTHON_RECEIVER_CALL_H_
 #define DROVIK_PYTHON_RECEIVER_CALL_H_
 
+#include "python/python_api.h"
+
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
-#include "python/python_api.h"
 
 namespace drovik::python {
 

@@ -3,12 +3,13 @@
 #ifndef DROVIK_PYTHON_RESULTS_H_
 #define DROVIK_PYTHON_RESULTS_H_
 
+#include "python/python_api.h"
+
 #include <optional>
 #include <string_view>
 
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
-#include "python/python_api.h"
 #include "text/text_buffer.h"
 
 namespace drovik::python {
