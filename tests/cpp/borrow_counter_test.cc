@@ -49,6 +49,7 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   constexpr int kReaders = 6;
   constexpr int kWriters = 2;
   constexpr int kRounds = 2000;
+  constexpr int kWriterRounds = 200;
   // Who is inside right now, and every time the claims failed to keep a
   // reader and the exclusive holder apart.
   std::atomic<int> readers_inside{0}, holders_inside{0}, overlaps{0};
@@ -57,7 +58,8 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   for (int t = 0; t < kReaders; ++t) {
     threads.emplace_back([&] {
       for (int i = 0; i < kRounds; ++i) {
-        if (!record.borrow.try_borrow_shared()) continue;
+        // Refusals are expected while a holder is inside; retry until taken.
+        while (!record.borrow.try_borrow_shared()) std::this_thread::yield();
         ++readers_inside;
         if (holders_inside.load() != 0) ++overlaps;
         ++reads;
@@ -73,8 +75,8 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   }
   for (int t = 0; t < kWriters; ++t) {
     threads.emplace_back([&] {
-      for (int i = 0; i < kRounds; ++i) {
-        if (!record.borrow.try_borrow_exclusive()) continue;
+      for (int i = 0; i < kWriterRounds; ++i) {
+        while (!record.borrow.try_borrow_exclusive()) std::this_thread::yield();
         if (holders_inside.fetch_add(1) != 0 || readers_inside.load() != 0) ++overlaps;
         ++exclusive_runs;
         Drovik rounded = round_sfig(record.quantity, 3);
@@ -87,8 +89,8 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   for (std::thread& t : threads) t.join();
   EXPECT_EQ(overlaps.load(), 0);
   EXPECT_EQ(wrong.load(), 0);
-  EXPECT_GT(reads.load(), 0);
-  EXPECT_GT(exclusive_runs.load(), 0);
+  EXPECT_EQ(reads.load(), kReaders * kRounds);
+  EXPECT_EQ(exclusive_runs.load(), kWriters * kWriterRounds);
   EXPECT_EQ(record.borrow.load(), 0);
   EXPECT_EQ(to_text(record.quantity), expected_text);
 }
