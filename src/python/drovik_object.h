@@ -15,11 +15,11 @@ namespace drovik::python {
 struct DrovikObject {
   PyObject_HEAD
   BorrowCounter borrow;
+  Drovik quantity;
   // Set by wrap() once the record is built. The interpreter zero-fills new
   // objects, so an instance made behind the constructor's back (by assigning
   // Drovik.__new__, say) reads false here and is refused everywhere.
   std::uint8_t built;
-  Drovik quantity;
 };
 
 // The class object, created on first use and kept for the life of the

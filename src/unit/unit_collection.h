@@ -47,9 +47,9 @@ class UnitCollection {
 
   UnitCollection(const UnitCollection& other)
       : entries_(other.entries_),
-        index_(other.index_ ? copy_index(*other.index_) : nullptr),
         dimensions_(other.dimensions_),
-        scale_(other.scale_) {}
+        scale_(other.scale_),
+        index_(other.index_ ? copy_index(*other.index_) : nullptr) {}
   UnitCollection(UnitCollection&& other) noexcept = default;
   UnitCollection& operator=(const UnitCollection& other) {
     if (this != &other) *this = UnitCollection(other);
@@ -67,7 +67,8 @@ class UnitCollection {
 
   // Index of the entry whose unit equals `unit`, or size() when none does.
   std::size_t find(const SingleUnit& unit) const {
-    if (index_) return find_indexed(unit);
+    if (index_) [[unlikely]]
+      return find_indexed(unit);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
       if (entries_[i].unit == unit) return i;
     }
@@ -76,11 +77,13 @@ class UnitCollection {
   // Inserts a unit known to be absent.
   void insert(SingleUnit unit, double exponent) {
     entries_.emplace_back(UnitEntry{std::move(unit), exponent});
-    if (index_ || entries_.size() >= kIndexedFrom) index_last_entry();
+    if (index_ || entries_.size() >= kIndexedFrom) [[unlikely]]
+      index_last_entry();
   }
   // Removes entry i; the last entry takes its place.
   void remove_at(std::size_t i) {
-    if (index_) unindex_entry(i);
+    if (index_) [[unlikely]]
+      unindex_entry(i);
     entries_.swap_remove(i);
   }
 
@@ -100,9 +103,9 @@ class UnitCollection {
   void unindex_entry(std::size_t i);
 
   InlineVector<UnitEntry, 4> entries_;
-  std::unique_ptr<Index, IndexDeleter> index_;  // present once the collection is large
   DimensionVector dimensions_{};
   double scale_ = 1.0;
+  std::unique_ptr<Index, IndexDeleter> index_;  // present once the collection is large
 };
 
 }  // namespace drovik
