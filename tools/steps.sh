@@ -67,9 +67,8 @@ thread_sanitized_tests() {
 fuzz() {
   local dir=$build-fuzz seconds=${1:-25}
   echo "== libFuzzer, ${seconds}s per target"
-  CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
-    -DDROVIK_WERROR="${DROVIK_WERROR:-OFF}" \
-    -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF >/dev/null
+  CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
+    -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF
   cmake --build "$dir" -j "$jobs" --target parse_fuzzer string_path_fuzzer
   local symbolizer
   symbolizer=$(command -v llvm-symbolizer || ls /usr/bin/llvm-symbolizer-* 2>/dev/null | head -n 1 || true)

@@ -43,6 +43,15 @@ std::string unprintable(PyObject* object) {
   return text;
 }
 
+// An int's value when it fits 32 bits; nothing otherwise, with no exception
+// set and no Python code run (an int subclass is read, not asked).
+std::optional<std::int32_t> int32_silently(PyObject* integer) {
+  int overflow = 0;
+  long value = PyLong_AsLongAndOverflow(integer, &overflow);
+  if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
 }  // namespace
 
 std::optional<std::string> object_text(PyObject* object) {
@@ -91,13 +100,7 @@ std::optional<CoercedUnit> coerce_unit(PyObject* object, Failure failure, Borrow
     return CoercedUnit{UnitCoercible::from_float(PyFloat_AS_DOUBLE(object)), {}};
   }
   if (PyLong_Check(object)) {
-    if (silent) {
-      int overflow = 0;
-      long value = PyLong_AsLongAndOverflow(object, &overflow);
-      if (overflow != 0 || value < INT32_MIN || value > INT32_MAX) return std::nullopt;
-      return CoercedUnit{UnitCoercible::from_int(static_cast<std::int32_t>(value)), {}};
-    }
-    std::optional<std::int32_t> value = coerce_int32(object);
+    std::optional<std::int32_t> value = silent ? int32_silently(object) : coerce_int32(object);
     if (!value) return std::nullopt;
     return CoercedUnit{UnitCoercible::from_int(*value), {}};
   }
@@ -124,10 +127,7 @@ std::optional<CoercedUnit> coerce_unit(PyObject* object, Failure failure, Borrow
 
 bool is_number_operand(PyObject* object) {
   if (PyFloat_Check(object)) return true;
-  if (!PyLong_Check(object)) return false;
-  int overflow = 0;
-  long value = PyLong_AsLongAndOverflow(object, &overflow);
-  return overflow == 0 && value >= INT32_MIN && value <= INT32_MAX;
+  return PyLong_Check(object) && int32_silently(object).has_value();
 }
 
 std::optional<std::string_view> coerce_text(PyObject* object) {

@@ -123,7 +123,6 @@ class Borrow {
   bool unbuilt_ = false;
 };
 
-inline Borrow borrow_shared(PyObject* object) { return Borrow(object, Borrow::Mode::kShared); }
 inline Borrow borrow_silent(PyObject* object) { return Borrow(object, Borrow::Mode::kSilent); }
 
 }  // namespace drovik::python
