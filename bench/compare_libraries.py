@@ -128,6 +128,37 @@ MEMORY = {
 }
 
 
+def cluster_seconds(count):
+    """Wall seconds for `count` conversions of km/hr quantities to m/s on a
+    local Dask cluster of two worker processes, drovik and pint: the
+    quantities are made here, pickled to the workers, converted there and
+    pickled back. None for a library (or Dask) that is missing."""
+    # A compiled dependency built for another interpreter may crash on import.
+    probe = subprocess.run([sys.executable, "-c", "import dask.distributed"], capture_output=True)
+    if probe.returncode != 0:
+        return None, None
+    from dask.distributed import Client, LocalCluster
+
+    made = {"drovik": lambda: [Drovik.unit("km/hr") * float(i) for i in range(count)]}
+    if pint is not None:
+        Q = pint.get_application_registry().Quantity
+        made["pint"] = lambda: [Q(float(i), "km/hr") for i in range(count)]
+    convert = {"drovik": lambda qs: [q.as_unit("m/s") for q in qs],
+               "pint": lambda qs: [q.to("m/s") for q in qs]}
+    times = {}
+    with LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                      dashboard_address=None) as cluster, Client(cluster) as client:
+        for name, make in made.items():
+            quantities = make()
+            chunks = [quantities[i::8] for i in range(8)]
+            start = timeit.default_timer()
+            sent = client.scatter(chunks, hash=False)
+            back = client.gather(client.map(convert[name], sent, pure=False))
+            times[name] = timeit.default_timer() - start
+            assert sum(map(len, back)) == count
+    return times.get("drovik"), times.get("pint")
+
+
 def fmt(x, digits=0):
     return "—" if x is None else f"{x:,.{digits}f}"
 
@@ -161,6 +192,14 @@ def main():
     memory.append("| " + " | ".join(fmt(rss_per_quantity(MEMORY[k], count)) for k in MEMORY) + " |")
     print("\n".join(memory))
 
+    conversions = 100_000 if args.quick else 1_000_000
+    drovik_s, pint_s = cluster_seconds(conversions)
+    cluster = ["", f"{conversions:,} conversions on a local Dask cluster of two worker processes "
+               "(seconds, wall time, pickling both ways included):", "",
+               "| drovik s | pint s | pint/drovik |", "|---:|---:|---:|",
+               f"| {fmt(drovik_s, 2)} | {fmt(pint_s, 2)} | {fmt(ratio(pint_s, drovik_s), 1)}× |"]
+    print("\n".join(cluster))
+
     versions = [f"Python {platform.python_version()}"]
     if pint is not None:
         versions.append(f"pint {pint.__version__}")
@@ -173,7 +212,7 @@ def main():
     ]
     if args.markdown:
         with open(args.markdown, "w", encoding="utf-8") as f:
-            f.write("\n".join(header + lines + memory) + "\n")
+            f.write("\n".join(header + lines + memory + cluster) + "\n")
 
 
 if __name__ == "__main__":

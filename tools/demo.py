@@ -6,7 +6,9 @@ speed = Drovik.unit("km/hr") * 90
 print(f"{speed} is {speed.as_unit('m/s')}, or {speed.as_unit('mi/hr')}")
 
 boiling = Drovik.unit("°C") * 100
-print(f"water boils at {boiling} = {boiling.as_unit('°F')} = {boiling.as_unit('K')}")
+print(f"water boils at {boiling} = {boiling.as_unit('K')} = {boiling.as_unit('°F')}")
+print("  (212.004, not 212: the catalogue's °F offset is -255.37 K, the exact one -255.3722 K;"
+      " docs/guide.md lists where the catalogue departs from SI and NIST)")
 
 g = Drovik.constant("earth gravity")
 fall = g * Drovik.unit("s") ** 2 * 0.5

@@ -7,9 +7,17 @@ py=${DROVIK_PYTHON:-python3}
 build=${DROVIK_BUILD:-build/host}
 jobs=$(nproc)
 
+# An interpreter brought from elsewhere (a free-threaded build, say) borrows
+# the tree's pure-Python test libraries; compiled ones (numpy, mypy) do not
+# load there, and the tests that need them skip.
+if ! "$py" -c 'import pytest' 2>/dev/null && [ -d /usr/lib/python3/dist-packages ]; then
+  export PYTHONPATH=/usr/lib/python3/dist-packages${PYTHONPATH:+:$PYTHONPATH}
+fi
+
 configure() {  # configure DIR [cmake args...]; later -DPython_EXECUTABLE wins
   local dir=$1; shift
-  cmake -S . -B "$dir" -G Ninja -DPython_EXECUTABLE="$(command -v "$py")" \
+  # Builds without the module leave Python_EXECUTABLE unused, on purpose.
+  cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli -DPython_EXECUTABLE="$(command -v "$py")" \
     -DDROVIK_WERROR="${DROVIK_WERROR:-OFF}" "$@" >/dev/null
 }
 
@@ -27,7 +35,7 @@ cpp_tests() {
 }
 
 py_tests() {
-  PYTHONPATH="$PWD/$build/python" "$py" -m pytest -q -p no:cacheprovider tests/python
+  PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" "$py" -m pytest -q -p no:cacheprovider tests/python
 }
 
 # Runs one step of this script in a child with a time limit, so that a hang
@@ -50,7 +58,8 @@ sanitized_tests() {
   cmake --build "$dir" -j "$jobs"
   ctest --test-dir "$dir" -j "$jobs" --timeout 300 --progress --output-on-failure
   LD_PRELOAD="$(g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0 \
-    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 PYTHONPATH="$PWD/$dir/python" \
+    UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    PYTHONPATH="$PWD/$dir/python${PYTHONPATH:+:$PYTHONPATH}" \
     "$py" -m pytest -q -p no:cacheprovider tests/python
 }
 
@@ -99,20 +108,37 @@ leak_check() {
   PYTHONPATH="$PWD/$dir/python" python3.14d tests/leaks/check_references.py
 }
 
-# `pip install .` through scikit-build-core, into a scratch folder, then an
-# import of the installed package with its stub beside it.
+# A wheel and an sdist into dist/ (or $1), offline: the build backend and
+# CMake come from this machine, not from a package index. The wheel is built
+# from the sdist, so the sdist is known to build.
+dist() {
+  local out=${1:-dist} scratch
+  scratch=$(mktemp -d)
+  rm -rf "$out" && mkdir -p "$out"
+  # The sdist takes what git tracks, not build folders or caches.
+  git ls-files -z | xargs -0 cp --parents -t "$scratch"
+  (cd "$scratch" && "$py" -m build --no-isolation --outdir dist . >/dev/null)
+  cp "$scratch"/dist/* "$out"/
+  rm -rf "$scratch"
+  ls "$out"
+}
+
+# The wheel and the sdist built as users build them; the wheel installed into
+# a scratch folder and imported from another one, with its stub and py.typed.
 install_check() {
   local scratch
   scratch=$(mktemp -d)
-  echo "== pip install ."
-  git ls-files -z | xargs -0 cp --parents -t "$scratch" 2>/dev/null || cp -r . "$scratch"
-  (cd "$scratch" && rm -rf build && "$py" -m pip install -q --no-build-isolation --no-deps \
-     --root-user-action=ignore --target "$scratch/site" . >/dev/null)
-  (cd "$scratch" && PYTHONPATH="$scratch/site" "$py" -c '
-import drovik, pathlib
+  echo "== wheel and sdist, installed and imported"
+  dist "$scratch/dist"
+  "$py" -m pip install -q --no-deps --no-index --root-user-action=ignore \
+    --target "$scratch/site" "$scratch"/dist/*.whl >/dev/null
+  mkdir "$scratch/elsewhere"
+  (cd "$scratch/elsewhere" && PYTHONPATH="$scratch/site" "$py" -c '
+import drovik, importlib.metadata, pathlib
 package = pathlib.Path(drovik.__file__).parent
 assert (package / "__init__.pyi").exists() and (package / "py.typed").exists()
-print("installed:", drovik.Drovik.unit("km/hr").as_unit("m/s"))')
+print("installed", importlib.metadata.version("drovik"), "from", package.parent.name + ":",
+      drovik.Drovik.unit("km/hr").as_unit("m/s"))')
   rm -rf "$scratch"
 }
 
@@ -150,7 +176,7 @@ case "$1" in
     stage 1800 asan
     if command -v python3.14d >/dev/null; then stage 900 leaks; fi
     if command -v clang++ >/dev/null; then stage 900 fuzz 25; fi
-    if "$py" -c "import scikit_build_core" 2>/dev/null; then stage 900 install-check; fi
+    if "$py" -c "import scikit_build_core, build" 2>/dev/null; then stage 900 install-check; fi
     # mypy is compiled for the regular interpreter only.
     if "$py" -c "import mypy.stubtest" 2>/dev/null; then stage 600 typing; fi
     echo "== Python tests"
@@ -174,6 +200,7 @@ case "$1" in
   sanitize) sanitized_tests; thread_sanitized_tests ;;
   leaks) leak_check ;;
   install-check) install_check ;;
+  dist) dist ;;
   fuzz) fuzz "${2:-600}" ;;
   bench)
     configure "$build" -DDROVIK_BENCH=ON

@@ -4,6 +4,8 @@ import math
 import operator
 import pickle
 import struct
+import subprocess
+import sys
 from concurrent.futures import ProcessPoolExecutor
 
 import pytest
@@ -75,6 +77,27 @@ def test_quantities_travel_to_worker_processes():
     with ProcessPoolExecutor(max_workers=2) as pool:
         back = list(pool.map(operator.methodcaller("as_unit", "m/s"), sent, timeout=120))
     assert [str(b) for b in back] == ["10 [m/s]", "20 [m/s]", "25 [m/s]"]
+
+
+def test_quantities_travel_through_a_dask_cluster():
+    # Tried in a child first: a compiled dependency built for another
+    # interpreter (psutil, borrowed by a free-threaded one) may crash on import.
+    probe = subprocess.run([sys.executable, "-c", "import dask.bag, dask.distributed"],
+                           capture_output=True)
+    if probe.returncode != 0:
+        pytest.skip("Dask distributed is not installed for this interpreter")
+    import dask.bag as bag
+    import dask.distributed as distributed
+
+    sent = quantities()
+    saved = lambda qs: [x.__reduce__()[1] for x in qs]  # every bit of every field
+    to_base, doubled = operator.methodcaller("as_base_units"), [2.5] * len(sent)
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster) as client:
+        mapped = bag.from_sequence(sent, npartitions=2).map(to_base).compute()
+        multiplied = client.gather(client.map(operator.mul, sent, doubled))
+    assert saved(mapped) == saved(map(to_base, sent))
+    assert saved(multiplied) == saved(map(operator.mul, sent, doubled))
 
 
 GOOD_UNIT = ("meter", "m", 0x3FF0000000000000, 0, (0,) * 5 + (0x3FF0000000000000,) + (0, 0),
