@@ -30,6 +30,12 @@ build_main() {  # build_main [targets...]
   fi
 }
 
+# Runs a command without its output, which is shown only if it fails.
+quietly() {
+  local out
+  out=$("$@" 2>&1) || { printf '%s\n' "$out" >&2; return 1; }
+}
+
 cpp_tests() {
   ctest --test-dir "$build" -j "$jobs" --timeout 300 --progress --output-on-failure
 }
@@ -157,12 +163,12 @@ case "$1" in
     PYTHONPATH="$PWD/$build/python" "$py" tools/demo.py
     ;;
   python)  # an interpreter (or a script: python FILE ARGS...) with the module importable
-    build_main drovik >/dev/null
+    quietly build_main drovik
     PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" exec "$py" "${@:2}"
     ;;
   cpp-test) build_main; cpp_tests ;;
   catalogue)  # rewrites docs/catalogue.md from the compiled-in tables
-    build_main catalogue_doc >/dev/null
+    quietly build_main catalogue_doc
     "$build/catalogue_doc" > docs/catalogue.md
     echo "wrote docs/catalogue.md"
     ;;
@@ -183,7 +189,7 @@ case "$1" in
     stage 900 py-tests
     ;;
   typing)  # the stub against the module, and typed user code under mypy --strict
-    build_main drovik >/dev/null
+    quietly build_main drovik
     bash tools/check_typing.sh "$py" "$build/python"
     ;;
   build) build_main ;;

@@ -62,7 +62,16 @@ void add_argument_note(const char* parameter) {
     Py_XDECREF(result);
     Py_DECREF(note);
   }
-  PyErr_Clear();
+  // A failed note is dropped, unless what failed is an interrupt or exit
+  // (an add_note of Python code can raise KeyboardInterrupt): that replaces
+  // the error and reaches the caller.
+  PyObject* failure = PyErr_GetRaisedException();
+  if (failure != nullptr && !PyErr_GivenExceptionMatches(failure, PyExc_Exception)) {
+    Py_DECREF(exception);
+    PyErr_SetRaisedException(failure);
+    return;
+  }
+  Py_XDECREF(failure);
   PyErr_SetRaisedException(exception);
 }
 

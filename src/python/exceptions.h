@@ -21,7 +21,8 @@ PyObject* raise_error(const DrovikError& error);
 
 // Adds the note "while processing '{parameter}'" to the pending exception,
 // unless it is an interrupt or exit (not an Exception), which is left as it
-// was raised. A failure to add the note is ignored.
+// was raised. A failure to add the note is ignored, unless the failure is
+// itself an interrupt or exit, which then replaces the pending exception.
 void add_argument_note(const char* parameter);
 
 // Sets a PanicException (a BaseException, so `except Exception` does not

@@ -223,7 +223,8 @@ PyMethodDef kDrovikMethods[] = {
     {"descriptive", descriptive_method, METH_NOARGS, "descriptive($self)\n--\n\n"},
     // The value protocols that the interpreter and the standard library call.
     {"__reduce__", reduce_method, METH_NOARGS, "__reduce__($self)\n--\n\n"},
-    {"_restore", restore_method, METH_O | METH_CLASS, "_restore($cls, state, /)\n--\n\n"},
+    {"_restore", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(restore_method)),
+     METH_FASTCALL | METH_STATIC, "_restore(*state)\n--\n\n"},
     {"__copy__", copy_method, METH_NOARGS, "__copy__($self)\n--\n\n"},
     {"__deepcopy__", deepcopy_method, METH_O, "__deepcopy__($self, memo, /)\n--\n\n"},
     {"__format__", format_method, METH_O, "__format__($self, format_spec, /)\n--\n\n"},

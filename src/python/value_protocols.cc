@@ -2,24 +2,49 @@
 
 #include <bit>
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/results.h"
+#include "python/unit_description_cache.h"
 #include "quantity/quantity_state.h"
 #include "quantity/quantity_text.h"
+#include "unit/unit_parse_memo.h"
 #include "unit/unit_text.h"
+#include "unit/unit_word_resolution.h"
 
 namespace drovik::python {
 namespace {
 
-// Version 1: (1, value, ((name, symbol, scale, offset, dimensions, exponent),
-// ...), dimensions, scale), dimensions being a tuple of eight doubles. A
-// later layout takes a new number; loading keeps reading every old one.
-constexpr long kStateVersion = 1;
-constexpr Py_ssize_t kStateSize = 5;
-constexpr Py_ssize_t kUnitStateSize = 6;
+// The saved state, as the arguments of Drovik._restore.
+//
+// Version 2, two arguments: (value, unit). The value is the double's 8 bytes,
+// little-endian, so NaN payloads and -0.0 survive every protocol. The unit is
+//   - a str, a unit text that parses back to exactly the saved collection
+//     ("km/hr"), or
+//   - a tuple (units, numbers): units lists each unit as a str (a catalogue
+//     word that resolves back to it) or a tuple (name, symbol, fields), fields
+//     being 80 bytes of scale, offset and eight dimensions; numbers are the
+//     bytes of the eight dimensions and the scale of the collection, then each
+//     unit's exponent.
+// The same unit in many quantities is the same object (see
+// unit_description_cache.h), so pickle writes it once.
+//
+// Version 1, one argument: (1, value, ((name, symbol, scale, offset,
+// dimensions, exponent), ...), dimensions, scale), each double as the int of
+// its 64 bits and dimensions as a tuple of eight. It is still read.
+constexpr long kVersion1 = 1;
+constexpr Py_ssize_t kVersion1Size = 5;
+constexpr Py_ssize_t kVersion1UnitSize = 6;
+constexpr std::size_t kDoubleSize = 8;
+constexpr std::size_t kDimensionsSize = kBaseDimensionCount * kDoubleSize;
+constexpr std::size_t kCustomFieldsSize = 2 * kDoubleSize + kDimensionsSize;
+constexpr std::size_t kCollectionNumbersSize = kDimensionsSize + kDoubleSize;
 
 // A new reference owned for the length of a scope.
 class Owned {
@@ -40,49 +65,79 @@ class Owned {
   PyObject* object_;
 };
 
-PyObject* bits_of(double value) {
-  return PyLong_FromUnsignedLongLong(std::bit_cast<std::uint64_t>(value));
+// Doubles as bytes.
+
+void put_double(std::string& out, double value) {
+  auto bits = std::bit_cast<std::uint64_t>(value);
+  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
 }
 
-PyObject* dimensions_tuple(const DimensionVector& dimensions) {
-  Owned tuple(PyTuple_New(kBaseDimensionCount));
-  if (!tuple) return nullptr;
+double get_double(const char* at) {
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) {
+    bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(at[i])) << (8 * i);
+  }
+  return std::bit_cast<double>(bits);
+}
+
+void put_dimensions(std::string& out, const DimensionVector& dimensions) {
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) put_double(out, dimensions[k]);
+}
+
+DimensionVector get_dimensions(const char* at) {
+  DimensionVector dimensions{};
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    PyObject* item = bits_of(dimensions[k]);
-    if (item == nullptr) return nullptr;
-    PyTuple_SET_ITEM(tuple.get(), static_cast<Py_ssize_t>(k), item);
+    dimensions[k] = get_double(at + k * kDoubleSize);
   }
-  return tuple.release();
+  return dimensions;
 }
 
-PyObject* unit_tuple(const UnitState& unit) {
-  return Py_BuildValue("(s#s#NNNN)", unit.name.data(), static_cast<Py_ssize_t>(unit.name.size()),
-                       unit.symbol.data(), static_cast<Py_ssize_t>(unit.symbol.size()),
-                       bits_of(unit.scale), bits_of(unit.offset), dimensions_tuple(unit.dimensions),
-                       bits_of(unit.exponent));
+PyObject* bytes_of(const std::string& bytes) {
+  return PyBytes_FromStringAndSize(bytes.data(), static_cast<Py_ssize_t>(bytes.size()));
 }
 
-PyObject* state_tuple(const QuantityState& state) {
-  Owned units(PyTuple_New(static_cast<Py_ssize_t>(state.units.size())));
+// Saving.
+
+PyObject* unit_item(const SingleUnit& unit) {
+  if (std::optional<std::string> word = exact_unit_word(unit)) return text_to_python(*word);
+  std::string fields;
+  put_double(fields, unit.scale());
+  put_double(fields, unit.offset());
+  put_dimensions(fields, unit.dimensions());
+  std::string name = unit.name().str(), symbol = unit.symbol().str();
+  return Py_BuildValue("(s#s#y#)", name.data(), static_cast<Py_ssize_t>(name.size()),
+                       symbol.data(), static_cast<Py_ssize_t>(symbol.size()), fields.data(),
+                       static_cast<Py_ssize_t>(fields.size()));
+}
+
+PyObject* describe_unit(const UnitCollection& unit) {
+  if (std::optional<std::string> text = exact_unit_text(unit)) return text_to_python(*text);
+  Owned units(PyTuple_New(static_cast<Py_ssize_t>(unit.size())));
   if (!units) return nullptr;
-  for (std::size_t i = 0; i < state.units.size(); ++i) {
-    PyObject* unit = unit_tuple(state.units[i]);
-    if (unit == nullptr) return nullptr;
-    PyTuple_SET_ITEM(units.get(), static_cast<Py_ssize_t>(i), unit);
+  std::string numbers;
+  put_dimensions(numbers, unit.dimensions());
+  put_double(numbers, unit.scale());
+  for (std::size_t i = 0; i < unit.size(); ++i) {
+    PyObject* item = unit_item(unit[i].unit);
+    if (item == nullptr) return nullptr;
+    PyTuple_SET_ITEM(units.get(), static_cast<Py_ssize_t>(i), item);
+    put_double(numbers, unit[i].exponent);
   }
-  return Py_BuildValue("(lNONN)", kStateVersion, bits_of(state.value), units.get(),
-                       dimensions_tuple(state.dimensions), bits_of(state.scale));
+  return Py_BuildValue("(ON)", units.get(), bytes_of(numbers));
 }
 
-// Reading a state. Each reader sets TypeError or ValueError and returns false
-// on the first thing that does not fit.
+// Reading. Each reader sets TypeError or ValueError and returns false on the
+// first thing that does not fit; nothing is allocated for a unit before the
+// one ahead of it has been read and checked.
+
+bool wrong_type(const char* what, const char* expected, PyObject* item) {
+  PyErr_Format(PyExc_TypeError, "Drovik state: %s must be %s, not %.200s", what, expected,
+               Py_TYPE(item)->tp_name);
+  return false;
+}
 
 bool read_tuple(PyObject* item, Py_ssize_t size, const char* what) {
-  if (!PyTuple_Check(item)) {
-    PyErr_Format(PyExc_TypeError, "Drovik state: %s must be a tuple, not %.200s", what,
-                 Py_TYPE(item)->tp_name);
-    return false;
-  }
+  if (!PyTuple_Check(item)) return wrong_type(what, "a tuple", item);
   if (size >= 0 && PyTuple_GET_SIZE(item) != size) {
     PyErr_Format(PyExc_ValueError, "Drovik state: %s must have %zd items, not %zd", what, size,
                  PyTuple_GET_SIZE(item));
@@ -91,15 +146,22 @@ bool read_tuple(PyObject* item, Py_ssize_t size, const char* what) {
   return true;
 }
 
-bool read_double(PyObject* item, const char* what, double& out) {
-  if (!PyLong_CheckExact(item)) {
-    PyErr_Format(PyExc_TypeError, "Drovik state: %s must be an int, not %.200s", what,
-                 Py_TYPE(item)->tp_name);
+bool read_bytes(PyObject* item, std::size_t size, const char* what, const char*& out) {
+  if (!PyBytes_CheckExact(item)) return wrong_type(what, "bytes", item);
+  if (static_cast<std::size_t>(PyBytes_GET_SIZE(item)) != size) {
+    PyErr_Format(PyExc_ValueError, "Drovik state: %s must be %zu bytes, not %zd", what, size,
+                 PyBytes_GET_SIZE(item));
     return false;
   }
+  out = PyBytes_AS_STRING(item);
+  return true;
+}
+
+bool read_bits(PyObject* item, const char* what, double& out) {
+  if (!PyLong_CheckExact(item)) return wrong_type(what, "an int", item);
   unsigned long long bits = PyLong_AsUnsignedLongLong(item);
   if (bits == static_cast<unsigned long long>(-1) && PyErr_Occurred()) {
-    PyErr_Clear();
+    PyErr_Clear();  // OverflowError of a negative or too large int, from no user code
     PyErr_Format(PyExc_ValueError, "Drovik state: %s is not the 64 bits of a double", what);
     return false;
   }
@@ -107,77 +169,195 @@ bool read_double(PyObject* item, const char* what, double& out) {
   return true;
 }
 
-bool read_text(PyObject* item, const char* what, std::string& out) {
+std::optional<std::string_view> utf8_of(PyObject* item, const char* what) {
   if (!PyUnicode_CheckExact(item)) {
-    PyErr_Format(PyExc_TypeError, "Drovik state: %s must be a str, not %.200s", what,
-                 Py_TYPE(item)->tp_name);
-    return false;
+    wrong_type(what, "a str", item);
+    return std::nullopt;
   }
   Py_ssize_t size = 0;
   const char* utf8 = PyUnicode_AsUTF8AndSize(item, &size);
-  if (utf8 == nullptr) return false;  // a lone surrogate: UnicodeEncodeError, a ValueError
-  out.assign(utf8, static_cast<std::size_t>(size));
-  return true;
+  if (utf8 == nullptr) return std::nullopt;  // a lone surrogate: UnicodeEncodeError, a ValueError
+  return std::string_view(utf8, static_cast<std::size_t>(size));
 }
 
-bool read_dimensions(PyObject* item, DimensionVector& out) {
+// The texts of one state, each str object copied once: a state whose units
+// share a name object (as a pickle's memo makes them) keeps one copy of it.
+class SharedTexts {
+ public:
+  bool read(PyObject* item, const char* what, SingleUnit::SharedText& out) {
+    auto known = texts_.find(item);
+    if (known != texts_.end()) {
+      out = known->second;
+      return true;
+    }
+    std::optional<std::string_view> utf8 = utf8_of(item, what);
+    if (!utf8) return false;
+    out = std::make_shared<const std::string>(*utf8);
+    texts_.emplace(item, out);  // the state holds `item` for the whole load
+    return true;
+  }
+
+ private:
+  std::unordered_map<PyObject*, SingleUnit::SharedText> texts_;
+};
+
+// A collection read unit by unit; the cached dimensions and scale are set
+// before the first unit and checked after the last.
+class CollectionReader {
+ public:
+  CollectionReader(const DimensionVector& dimensions, double scale) : unit_(dimensions, scale) {}
+
+  bool add(SingleUnit unit, double exponent) {
+    if (unit_.find(unit) != unit_.size()) {
+      PyErr_SetString(PyExc_ValueError, "Drovik state: a unit is listed twice");
+      return false;
+    }
+    unit_.insert(std::move(unit), exponent);
+    return true;
+  }
+
+  std::optional<UnitCollection> finish() {
+    if (!caches_agree_with_entries(unit_)) {
+      PyErr_SetString(PyExc_ValueError,
+                      "Drovik state: the saved dimensions or scale disagree with the units");
+      return std::nullopt;
+    }
+    return std::move(unit_);
+  }
+
+ private:
+  UnitCollection unit_;
+};
+
+PyObject* restored(double value, std::optional<UnitCollection>&& unit) {
+  if (!unit) return nullptr;
+  return wrap(Drovik{value, std::move(*unit)});
+}
+
+// Version 1.
+
+bool read_dimensions_v1(PyObject* item, DimensionVector& out) {
   if (!read_tuple(item, kBaseDimensionCount, "dimensions")) return false;
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    if (!read_double(PyTuple_GET_ITEM(item, static_cast<Py_ssize_t>(k)), "a dimension", out[k])) {
+    if (!read_bits(PyTuple_GET_ITEM(item, static_cast<Py_ssize_t>(k)), "a dimension", out[k])) {
       return false;
     }
   }
   return true;
 }
 
-bool read_unit(PyObject* item, UnitState& out) {
-  return read_tuple(item, kUnitStateSize, "a unit") &&
-         read_text(PyTuple_GET_ITEM(item, 0), "a unit name", out.name) &&
-         read_text(PyTuple_GET_ITEM(item, 1), "a unit symbol", out.symbol) &&
-         read_double(PyTuple_GET_ITEM(item, 2), "a unit scale", out.scale) &&
-         read_double(PyTuple_GET_ITEM(item, 3), "a unit offset", out.offset) &&
-         read_dimensions(PyTuple_GET_ITEM(item, 4), out.dimensions) &&
-         read_double(PyTuple_GET_ITEM(item, 5), "a unit exponent", out.exponent);
+bool read_unit_v1(PyObject* item, SharedTexts& texts, UnitState& out) {
+  return read_tuple(item, kVersion1UnitSize, "a unit") &&
+         texts.read(PyTuple_GET_ITEM(item, 0), "a unit name", out.name) &&
+         texts.read(PyTuple_GET_ITEM(item, 1), "a unit symbol", out.symbol) &&
+         read_bits(PyTuple_GET_ITEM(item, 2), "a unit scale", out.scale) &&
+         read_bits(PyTuple_GET_ITEM(item, 3), "a unit offset", out.offset) &&
+         read_dimensions_v1(PyTuple_GET_ITEM(item, 4), out.dimensions) &&
+         read_bits(PyTuple_GET_ITEM(item, 5), "a unit exponent", out.exponent);
 }
 
-bool read_version(PyObject* item) {
-  if (!PyLong_CheckExact(item)) {
-    PyErr_Format(PyExc_TypeError, "Drovik state: the version must be an int, not %.200s",
-                 Py_TYPE(item)->tp_name);
-    return false;
-  }
+bool read_version_1(PyObject* item) {
+  if (!PyLong_CheckExact(item)) return wrong_type("the version", "an int", item);
   int overflow = 0;
   long version = PyLong_AsLongAndOverflow(item, &overflow);
-  if (overflow != 0 || version != kStateVersion) {
+  if (overflow != 0 || version != kVersion1) {
     PyErr_Format(PyExc_ValueError, "Drovik state: unknown version %R", item);
     return false;
   }
   return true;
 }
 
-bool read_state(PyObject* item, QuantityState& out) {
-  if (!read_tuple(item, -1, "the state")) return false;
-  if (PyTuple_GET_SIZE(item) < 1) {
+PyObject* restore_version_1(PyObject* state) {
+  if (!read_tuple(state, -1, "the state")) return nullptr;
+  if (PyTuple_GET_SIZE(state) < 1) {
     PyErr_SetString(PyExc_ValueError, "Drovik state: the state is empty");
-    return false;
+    return nullptr;
   }
-  if (!read_version(PyTuple_GET_ITEM(item, 0)) || !read_tuple(item, kStateSize, "the state")) {
-    return false;
+  if (!read_version_1(PyTuple_GET_ITEM(state, 0)) ||
+      !read_tuple(state, kVersion1Size, "the state")) {
+    return nullptr;
   }
-  PyObject* units = PyTuple_GET_ITEM(item, 2);
-  if (!read_double(PyTuple_GET_ITEM(item, 1), "the value", out.value) ||
+  double value = 0.0, scale = 0.0;
+  DimensionVector dimensions{};
+  PyObject* units = PyTuple_GET_ITEM(state, 2);
+  if (!read_bits(PyTuple_GET_ITEM(state, 1), "the value", value) ||
       !read_tuple(units, -1, "the units") ||
-      !read_dimensions(PyTuple_GET_ITEM(item, 3), out.dimensions) ||
-      !read_double(PyTuple_GET_ITEM(item, 4), "the scale", out.scale)) {
-    return false;
+      !read_dimensions_v1(PyTuple_GET_ITEM(state, 3), dimensions) ||
+      !read_bits(PyTuple_GET_ITEM(state, 4), "the scale", scale)) {
+    return nullptr;
   }
-  out.units.resize(static_cast<std::size_t>(PyTuple_GET_SIZE(units)));
+  CollectionReader reader(dimensions, scale);
+  SharedTexts texts;
   for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(units); ++i) {
-    if (!read_unit(PyTuple_GET_ITEM(units, i), out.units[static_cast<std::size_t>(i)])) {
-      return false;
+    UnitState unit;
+    if (!read_unit_v1(PyTuple_GET_ITEM(units, i), texts, unit) ||
+        !reader.add(restore_unit(unit), unit.exponent)) {
+      return nullptr;
     }
   }
-  return true;
+  return restored(value, reader.finish());
+}
+
+// Version 2.
+
+std::optional<UnitCollection> read_unit_text(PyObject* item) {
+  std::optional<std::string_view> text = utf8_of(item, "the unit");
+  if (!text) return std::nullopt;
+  std::optional<UnitCollection> unit = from_unit_name_remembered(*text);
+  if (!unit) PyErr_Format(PyExc_ValueError, "Drovik state: the unit text %R names no unit", item);
+  return unit;
+}
+
+std::optional<SingleUnit> read_unit_item(PyObject* item, SharedTexts& texts) {
+  if (PyUnicode_CheckExact(item)) {
+    std::optional<std::string_view> word = utf8_of(item, "a unit");
+    if (!word) return std::nullopt;
+    std::optional<SingleUnit> unit = search_for_unit_name(*word);
+    if (!unit) PyErr_Format(PyExc_ValueError, "Drovik state: the unit word %R names no unit", item);
+    return unit;
+  }
+  UnitState state;
+  const char* fields = nullptr;
+  if (!read_tuple(item, 3, "a unit") ||
+      !texts.read(PyTuple_GET_ITEM(item, 0), "a unit name", state.name) ||
+      !texts.read(PyTuple_GET_ITEM(item, 1), "a unit symbol", state.symbol) ||
+      !read_bytes(PyTuple_GET_ITEM(item, 2), kCustomFieldsSize, "a unit's fields", fields)) {
+    return std::nullopt;
+  }
+  state.scale = get_double(fields);
+  state.offset = get_double(fields + kDoubleSize);
+  state.dimensions = get_dimensions(fields + 2 * kDoubleSize);
+  return restore_unit(state);
+}
+
+std::optional<UnitCollection> read_unit_tuple(PyObject* item) {
+  if (!read_tuple(item, 2, "the unit")) return std::nullopt;
+  PyObject* units = PyTuple_GET_ITEM(item, 0);
+  const char* numbers = nullptr;
+  if (!read_tuple(units, -1, "the units")) return std::nullopt;
+  auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(units));
+  if (!read_bytes(PyTuple_GET_ITEM(item, 1), kCollectionNumbersSize + count * kDoubleSize,
+                  "the unit's numbers", numbers)) {
+    return std::nullopt;
+  }
+  CollectionReader reader(get_dimensions(numbers), get_double(numbers + kDimensionsSize));
+  const char* exponents = numbers + kCollectionNumbersSize;
+  SharedTexts texts;
+  for (std::size_t i = 0; i < count; ++i) {
+    std::optional<SingleUnit> unit =
+        read_unit_item(PyTuple_GET_ITEM(units, static_cast<Py_ssize_t>(i)), texts);
+    if (!unit || !reader.add(std::move(*unit), get_double(exponents + i * kDoubleSize))) {
+      return std::nullopt;
+    }
+  }
+  return reader.finish();
+}
+
+PyObject* restore_version_2(PyObject* value_bytes, PyObject* unit) {
+  const char* value = nullptr;
+  if (!read_bytes(value_bytes, kDoubleSize, "the value", value)) return nullptr;
+  if (PyUnicode_Check(unit)) return restored(get_double(value), read_unit_text(unit));
+  return restored(get_double(value), read_unit_tuple(unit));
 }
 
 }  // namespace
@@ -186,25 +366,26 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
   return guarded([&]() -> PyObject* {
     Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
-    QuantityState state = save_state(receiver.quantity());
+    const Drovik& q = receiver.quantity();
+    // A static method: the same object every time, so pickle's memo writes it
+    // once for a whole list of quantities.
     Owned restore(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(self)), "_restore"));
     if (!restore) return nullptr;
-    PyObject* saved = state_tuple(state);
-    if (saved == nullptr) return nullptr;
-    return Py_BuildValue("(O(N))", restore.get(), saved);
+    std::string value;
+    put_double(value, q.value);
+    PyObject* unit = cached_unit_description(q.unit, describe_unit);
+    if (unit == nullptr) return nullptr;
+    return Py_BuildValue("(O(NN))", restore.get(), bytes_of(value), unit);
   });
 }
 
-PyObject* restore_method(PyObject*, PyObject* state) {
+PyObject* restore_method(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
   return guarded([&]() -> PyObject* {
-    QuantityState read;
-    if (!read_state(state, read)) return nullptr;
-    std::optional<Drovik> quantity = restore_state(read);
-    if (!quantity) {
-      PyErr_SetString(PyExc_ValueError, "Drovik state: a unit is listed twice");
-      return nullptr;
-    }
-    return wrap(std::move(*quantity));
+    if (nargs == 1) return restore_version_1(args[0]);
+    if (nargs == 2) return restore_version_2(args[0], args[1]);
+    PyErr_Format(PyExc_TypeError, "Drovik._restore takes a saved state of 1 or 2 items, not %zd",
+                 nargs);
+    return nullptr;
   });
 }
 

@@ -8,14 +8,15 @@
 
 namespace drovik::python {
 
-// (Drovik._restore, (state,)). The state is a tuple (version, value,
-// units, dimensions, scale); every double is saved as the int of its 64 bits,
-// so that each pickle protocol, text protocol 0 included, keeps NaN payloads
-// and the sign of zero.
+// (Drovik._restore, (value, unit)): the compact saved state, every double
+// kept as its 8 bytes, so that each pickle protocol, text protocol 0
+// included, keeps NaN payloads and the sign of zero.
 PyObject* reduce_method(PyObject* self, PyObject*);
-// The quantity a state describes. Checks the state's shape and types: a
-// wrong type raises TypeError, a wrong length or value ValueError.
-PyObject* restore_method(PyObject* cls, PyObject* state);
+// The quantity a saved state describes (the layout written today, or the
+// first one). Checks the state's shape, types and caches: a wrong type raises
+// TypeError, a wrong length or value ValueError. Loading costs time and
+// memory linear in the state's size.
+PyObject* restore_method(PyObject* type, PyObject* const* state, Py_ssize_t count);
 // Quantities never change, so a copy is the quantity itself.
 PyObject* copy_method(PyObject* self, PyObject*);
 PyObject* deepcopy_method(PyObject* self, PyObject* memo);

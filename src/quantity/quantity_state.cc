@@ -1,45 +1,108 @@
 #include "quantity/quantity_state.h"
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+#include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
 
 namespace drovik {
 namespace {
 
-SingleUnit restore_unit(const UnitState& state) {
-  SingleUnit unit =
-      SingleUnit::custom(state.name, state.symbol, state.scale, state.dimensions, state.offset);
-  // Equal in all five fields, so indistinguishable, and it needs no copy of
-  // the texts.
-  std::optional<SingleUnit> catalogue = search_for_unit_name(state.symbol);
-  if (catalogue && *catalogue == unit) return std::move(*catalogue);
-  return unit;
+bool same_bits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+bool same_bits(const DimensionVector& a, const DimensionVector& b) {
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    if (!same_bits(a[k], b[k])) return false;
+  }
+  return true;
+}
+
+bool same_fields(const SingleUnit& unit, const UnitState& state) {
+  return same_bits(unit.scale(), state.scale) && same_bits(unit.offset(), state.offset) &&
+         same_bits(unit.dimensions(), state.dimensions) &&
+         unit.name() == UnitWord{{}, *state.name} && unit.symbol() == UnitWord{{}, *state.symbol};
+}
+
+// The one-digit exponent a unit text can write after a word: 1 to 9 in the
+// numerator, -1 to -9 in the denominator.
+std::optional<int> text_exponent(double exponent) {
+  for (int digit = 1; digit <= 9; ++digit) {
+    if (same_bits(exponent, digit)) return digit;
+    if (same_bits(exponent, -digit)) return -digit;
+  }
+  return std::nullopt;
+}
+
+// a and b within `tolerance`, relative (absolute below 1); true when either
+// is not a finite normal number or zero, which recomputing cannot vouch for.
+bool agree(double saved, double recomputed, double tolerance, bool allow_zero) {
+  auto checkable = [allow_zero](double x) {
+    return std::isnormal(x) || (allow_zero && x == 0.0);
+  };
+  if (!checkable(saved) || !checkable(recomputed)) return true;
+  double magnitude = std::fmax(1.0, std::fabs(recomputed));
+  return std::fabs(saved - recomputed) <= tolerance * magnitude;
 }
 
 }  // namespace
 
-QuantityState save_state(const Drovik& quantity) {
-  QuantityState state;
-  state.value = quantity.value;
-  state.dimensions = quantity.unit.dimensions();
-  state.scale = quantity.unit.scale();
-  state.units.reserve(quantity.unit.size());
-  for (std::size_t i = 0; i < quantity.unit.size(); ++i) {
-    const UnitEntry& entry = quantity.unit[i];
-    state.units.push_back(UnitState{entry.unit.name().str(), entry.unit.symbol().str(),
-                                    entry.unit.scale(), entry.unit.offset(),
-                                    entry.unit.dimensions(), entry.exponent});
-  }
-  return state;
+SingleUnit restore_unit(const UnitState& state) {
+  std::optional<SingleUnit> catalogue = search_for_unit_name(*state.symbol);
+  if (catalogue && same_fields(*catalogue, state)) return std::move(*catalogue);
+  return SingleUnit::custom(state.name, state.symbol, state.scale, state.dimensions, state.offset);
 }
 
-std::optional<Drovik> restore_state(const QuantityState& state) {
-  UnitCollection units(state.dimensions, state.scale);
-  for (const UnitState& unit_state : state.units) {
-    SingleUnit unit = restore_unit(unit_state);
-    if (units.find(unit) != units.size()) return std::nullopt;
-    units.insert(std::move(unit), unit_state.exponent);
+std::optional<std::string> exact_unit_word(const SingleUnit& unit) {
+  if (unit.is_custom()) return std::nullopt;
+  std::string word = unit.symbol().str();
+  std::optional<SingleUnit> resolved = search_for_unit_name(word);
+  if (!resolved || !same_row(*resolved, unit)) return std::nullopt;
+  return word;
+}
+
+std::optional<std::string> exact_unit_text(const UnitCollection& unit) {
+  if (unit.empty()) return std::nullopt;
+  std::string numerator, denominator;
+  bool in_denominator = false;
+  for (std::size_t i = 0; i < unit.size(); ++i) {
+    const UnitEntry& entry = unit[i];
+    std::optional<int> exponent = text_exponent(entry.exponent);
+    // The parser lists numerator words before denominator words.
+    if (!exponent || (in_denominator && *exponent > 0) || entry.unit.is_custom()) {
+      return std::nullopt;
+    }
+    in_denominator = *exponent < 0;
+    std::string& part = in_denominator ? denominator : numerator;
+    if (!part.empty()) part.push_back('.');
+    entry.unit.symbol().append_to(part);
+    int digits = in_denominator ? -*exponent : *exponent;
+    if (digits != 1) part.push_back(static_cast<char>('0' + digits));
   }
-  return Drovik{state.value, std::move(units)};
+  std::string text = numerator.empty() ? "1" : numerator;
+  if (!denominator.empty()) text += "/" + denominator;
+  std::optional<UnitCollection> parsed = from_unit_name(text);
+  if (!parsed || !identical(*parsed, unit)) return std::nullopt;
+  return text;
+}
+
+bool caches_agree_with_entries(const UnitCollection& unit) {
+  DimensionVector dimensions{};
+  double scale = 1.0;
+  for (std::size_t i = 0; i < unit.size(); ++i) {
+    const UnitEntry& entry = unit[i];
+    for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+      dimensions[k] += entry.unit.dimensions()[k] * entry.exponent;
+    }
+    scale *= std::pow(entry.unit.scale(), entry.exponent);
+  }
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    if (!agree(unit.dimensions()[k], dimensions[k], kDimensionTolerance, true)) return false;
+  }
+  return agree(unit.scale(), scale, kScaleTolerance, false);
 }
 
 }  // namespace drovik

@@ -2,12 +2,16 @@
 // saved quantity (a pickle, say) comes back the same in every respect: the
 // value, each unit's five fields and exponent, and the cached dimensions and
 // scale, which are restored as saved rather than recomputed.
+//
+// Two forms are read. The full form lists every field of every unit. The
+// compact form names a collection of catalogue units by a unit text that
+// parses back to it bit for bit, and lists the rest (custom units, exponents
+// no text can write, caches that differ from a fresh parse) field by field.
 #ifndef DROVIK_QUANTITY_QUANTITY_STATE_H_
 #define DROVIK_QUANTITY_QUANTITY_STATE_H_
 
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "catalogue/dimension_vector.h"
 #include "quantity/drovik.h"
@@ -15,27 +19,37 @@
 namespace drovik {
 
 struct UnitState {
-  std::string name;
-  std::string symbol;
+  SingleUnit::SharedText name;
+  SingleUnit::SharedText symbol;
   double scale = 1.0;
   double offset = 0.0;
   DimensionVector dimensions{};
   double exponent = 1.0;
 };
 
-struct QuantityState {
-  double value = 1.0;
-  std::vector<UnitState> units;
-  DimensionVector dimensions{};
-  double scale = 1.0;
-};
+// The unit `state` describes: the catalogue unit its symbol names when every
+// field matches that unit bit for bit (so -0.0 is not 0.0 here), otherwise a
+// custom unit owning (sharing) the saved texts.
+SingleUnit restore_unit(const UnitState& state);
 
-QuantityState save_state(const Drovik& quantity);
+// The text of a collection of catalogue units that parses back to exactly
+// `unit` (entries in order, every bit of exponents, dimensions and scale), or
+// nothing when no text does.
+std::optional<std::string> exact_unit_text(const UnitCollection& unit);
 
-// The quantity `state` describes, or nothing when two of its units are
-// equal (a collection holds each unit once). A unit whose fields match the
-// catalogue unit its symbol names becomes that catalogue unit.
-std::optional<Drovik> restore_state(const QuantityState& state);
+// The catalogue word that resolves to exactly `unit`, or nothing (a custom
+// unit, or a prefixed word that names another unit, as "min" does).
+std::optional<std::string> exact_unit_word(const SingleUnit& unit);
+
+// Saved dimensions and scale are trusted only as far as they agree with
+// the entries. Recomputed from the entries, each finite dimension must agree
+// within kDimensionTolerance (relative, absolute below 1) and a finite, normal
+// scale within kScaleTolerance (relative). Infinities, NaN and subnormal
+// values on either side are taken as saved: products that overflowed on the
+// way depend on the order of the operations that made them.
+inline constexpr double kDimensionTolerance = 1e-9;
+inline constexpr double kScaleTolerance = 1e-6;
+bool caches_agree_with_entries(const UnitCollection& unit);
 
 }  // namespace drovik
 

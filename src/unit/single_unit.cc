@@ -6,17 +6,23 @@
 namespace drovik {
 
 struct SingleUnit::CustomRow {
-  std::string name;
-  std::string symbol;
+  SharedText name;
+  SharedText symbol;
   UnitDef row;
   std::atomic<long> references{1};
 };
 
 SingleUnit SingleUnit::custom(std::string_view name, std::string_view symbol, double scale,
                               const DimensionVector& dimensions, double offset) {
-  auto* owner = new CustomRow{std::string(name), std::string(symbol), {}, {}};
+  return custom(std::make_shared<const std::string>(name),
+                std::make_shared<const std::string>(symbol), scale, dimensions, offset);
+}
+
+SingleUnit SingleUnit::custom(SharedText name, SharedText symbol, double scale,
+                              const DimensionVector& dimensions, double offset) {
+  auto* owner = new CustomRow{std::move(name), std::move(symbol), {}, {}};
   owner->references.store(1, std::memory_order_relaxed);
-  owner->row = UnitDef{owner->name, owner->symbol, offset, scale, dimensions};
+  owner->row = UnitDef{*owner->name, *owner->symbol, offset, scale, dimensions};
   return SingleUnit(&owner->row, nullptr, owner);
 }
 

@@ -3,6 +3,8 @@
 #ifndef DROVIK_UNIT_SINGLE_UNIT_H_
 #define DROVIK_UNIT_SINGLE_UNIT_H_
 
+#include <memory>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -27,6 +29,11 @@ class SingleUnit {
   // back from a saved quantity may.
   static SingleUnit custom(std::string_view name, std::string_view symbol, double scale,
                            const DimensionVector& dimensions, double offset = 0.0);
+  // The same, with texts that other units may share: units read back from
+  // one saved quantity keep one copy of a text however often it recurs.
+  using SharedText = std::shared_ptr<const std::string>;
+  static SingleUnit custom(SharedText name, SharedText symbol, double scale,
+                           const DimensionVector& dimensions, double offset);
 
   SingleUnit(const SingleUnit& other)
       : row_(other.row_), prefix_(other.prefix_), owner_(other.owner_) {
@@ -54,9 +61,17 @@ class SingleUnit {
   double offset() const { return prefix_ ? 0.0 : row_->offset; }
   const DimensionVector& dimensions() const { return row_->dimensions; }
 
+  // True for a custom unit, which has no catalogue row behind it.
+  bool is_custom() const { return owner_ != nullptr; }
+
   // Equal when name, symbol, scale, offset and dimensions all are; a unit with
   // a NaN field is therefore unequal to itself.
   friend bool operator==(const SingleUnit& a, const SingleUnit& b);
+  // The same row under the same prefix (for custom units: the same unit,
+  // copies included), so equal in every bit of every field.
+  friend bool same_row(const SingleUnit& a, const SingleUnit& b) {
+    return a.row_ == b.row_ && a.prefix_ == b.prefix_;
+  }
 
  private:
   struct CustomRow;

@@ -1,5 +1,7 @@
 #include "unit/unit_collection.h"
 
+#include <bit>
+#include <cstdint>
 #include <map>
 
 #include "catalogue/dimension_vector.h"
@@ -10,6 +12,7 @@ namespace {
 // Orders the words byte-wise across their two parts, as UnitWord equality
 // compares them.
 int compare_words(const UnitWord& a, const UnitWord& b) {
+  if (a.same_storage(b)) return 0;
   std::size_t i = 0;
   std::size_t size = a.size() < b.size() ? a.size() : b.size();
   auto at = [](const UnitWord& w, std::size_t k) {
@@ -90,6 +93,20 @@ void UnitCollection::unindex_entry(std::size_t i) {
   std::size_t last = entries_.size() - 1;
   index_->erase(entries_[i].unit);
   if (i != last) index_->put(entries_[last].unit, i);
+}
+
+bool identical(const UnitCollection& a, const UnitCollection& b) {
+  auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
+  if (a.size() != b.size() || bits(a.scale()) != bits(b.scale())) return false;
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    if (bits(a.dimensions()[k]) != bits(b.dimensions()[k])) return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (!same_row(a[i].unit, b[i].unit) || bits(a[i].exponent) != bits(b[i].exponent)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace drovik

@@ -108,6 +108,11 @@ class UnitCollection {
   std::unique_ptr<Index, IndexDeleter> index_;  // present once the collection is large
 };
 
+// The same collection bit for bit: the same units (rows and prefixes) in the
+// same order, with the same bits in every exponent, dimension and the scale.
+// Stricter than comparing by value: -0.0 and 0.0 differ, a NaN equals itself.
+bool identical(const UnitCollection& a, const UnitCollection& b);
+
 }  // namespace drovik
 
 #endif  // DROVIK_UNIT_UNIT_COLLECTION_H_

@@ -26,9 +26,17 @@ struct UnitWord {
     return out;
   }
 
+  // The very same texts (shared by units read back from one saved quantity),
+  // known equal without reading them.
+  bool same_storage(const UnitWord& other) const {
+    return head.data() == other.head.data() && head.size() == other.head.size() &&
+           tail.data() == other.tail.data() && tail.size() == other.tail.size();
+  }
+
   // Byte-wise equality of the concatenated texts.
   friend bool operator==(const UnitWord& a, const UnitWord& b) {
     if (a.size() != b.size()) return false;
+    if (a.same_storage(b)) return true;
     if (a.head.size() == b.head.size()) return a.head == b.head && a.tail == b.tail;
     const UnitWord& shorter = a.head.size() < b.head.size() ? a : b;
     const UnitWord& longer = &shorter == &a ? b : a;

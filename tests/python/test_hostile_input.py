@@ -139,3 +139,17 @@ def test_ordinary_exceptions_raised_by_str_still_go_to_the_hook(monkeypatch):
     with pytest.raises(TypeError, match="^<unprintable Broken object> cannot be coerced"):
         KMH.as_unit(Broken())
     assert [type(h.exc_value) for h in hooked] == [ValueError]
+
+
+@pytest.mark.parametrize("interrupt", [KeyboardInterrupt, SystemExit])
+def test_an_interrupt_raised_while_adding_the_note_replaces_the_error(interrupt):
+    class Refusal(ValueError):
+        def add_note(self, note):
+            raise interrupt("stop")
+
+    class Index:
+        def __index__(self):
+            raise Refusal("not a number")
+
+    with pytest.raises(interrupt, match="^stop$"):
+        round(KMH, Index())

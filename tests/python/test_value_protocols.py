@@ -29,6 +29,9 @@ def quantities():
         Drovik.constant("speed of light"), league, league * Drovik.unit("km/s"),
         odd * odd * odd, q(3, "m") ** 0, q(2, "kPa").as_base_units(), q(1, "um") ** 0.5,
         Drovik.custom("Ω-ish", "Ω", "ohm"), Drovik.custom("meter", "m", 1),
+        Drovik.custom("radian", "rad", Drovik.unit("1/s") ** 0),  # a -0.0 dimension
+        q(1, "km.ft.lb"), q(1, "mm/km"), Drovik.unit("hr") ** -1 * Drovik.unit("km"),
+        q(2, "min") * Drovik.custom("league", "lea", "mi"), q(1, "km") * "hr" / "hr",
     ]
 
 
@@ -143,6 +146,87 @@ def test_a_hand_written_state_loads():
 def test_malformed_states_are_refused_cleanly(bad, error):
     with pytest.raises(error, match="^Drovik state: |surrogates not allowed"):
         Drovik._restore(bad)
+
+
+def compact(unit, value=b"\0" * 8):
+    return (value, unit)
+
+
+def numbers(*doubles):
+    return struct.pack("<%dd" % len(doubles), *doubles)
+
+
+METRE = (0, 0, 0, 0, 0, 1.0, 0, 0)
+
+
+@pytest.mark.parametrize(
+    "args, error",
+    [
+        ((), TypeError),
+        ((b"\0" * 8, "m", 1), TypeError),
+        (compact("m", value=1.0), TypeError),
+        (compact("m", value=b"\0" * 9), ValueError),
+        (compact(None), TypeError),
+        (compact("nothing here"), ValueError),
+        (compact("\ud800"), ValueError),
+        (compact((("m",),)), ValueError),
+        (compact((["m"], numbers(*METRE, 1.0, 1.0))), TypeError),
+        (compact((("m",), numbers(*METRE, 1.0))), ValueError),
+        (compact((("nothing",), numbers(*METRE, 1.0, 1.0))), ValueError),
+        (compact(((("meter", "m", b"\0"),), numbers(*METRE, 1.0, 1.0))), ValueError),
+        (compact((("m", "m"), numbers(*METRE, 1.0, 1.0, 1.0))), ValueError),
+        # caches that contradict the units
+        (compact((("km",), numbers(*METRE, 5.0, 1.0))), ValueError),
+        (compact((("km",), numbers(0, 0, 0, 0, 0, 2.0, 0, 0, 1000.0, 1.0))), ValueError),
+        ((state(scale=struct.unpack("<Q", numbers(5.0))[0]),), ValueError),
+        ((state(dimensions=(0,) * 8),), ValueError),
+    ],
+)
+def test_malformed_compact_states_are_refused_cleanly(args, error):
+    with pytest.raises(error):
+        Drovik._restore(*args)
+
+
+def test_a_list_of_quantities_in_one_unit_carries_the_unit_once():
+    for unit in (Drovik.unit("km/hr"), Drovik.unit("kg.m/s2"),
+                 Drovik.custom("league", "lea", "mi") / "s"):
+        one = len(pickle.dumps([unit * 0.5], 5))
+        many = len(pickle.dumps([unit * (i + 0.5) for i in range(1000)], 5))
+        assert many - one <= 20 * 999, unit
+
+
+def test_crafted_states_cost_memory_linear_in_their_size():
+    # Run in a child, so that its peak memory is this load's alone.
+    code = """
+import resource, struct
+from drovik import Drovik
+def peak():
+    return resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
+ZERO, ONE = 0, 0x3FF0000000000000
+DIMS = (0,) * 8
+before = peak()
+try:
+    Drovik._restore((1, ONE, (None,) * 10**6, DIMS, ONE))
+except TypeError:
+    pass
+else:
+    raise SystemExit("a state of None units loaded")
+name = "n" * 2**20
+units = tuple((name, "s", ONE, i, DIMS, ONE) for i in range(200))
+assert str(Drovik._restore((1, ONE, units, DIMS, ONE))).startswith("1 [s")
+same = tuple((name, "s", ONE, ZERO, DIMS, ONE) for i in range(128))
+try:
+    Drovik._restore((1, ONE, same, DIMS, ONE))
+except ValueError:
+    pass
+else:
+    raise SystemExit("a unit listed twice loaded")
+print((peak() - before) // 2**20)
+"""
+    child = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                           timeout=120)
+    assert child.returncode == 0, child.stderr
+    assert int(child.stdout) <= 64
 
 
 def test_copies_are_the_quantity_itself():

@@ -1,0 +1,102 @@
+#include "python/unit_description_cache.h"
+
+#include <array>
+#include <atomic>
+#include <optional>
+
+namespace drovik::python {
+namespace {
+
+constexpr const char* kCapsuleName = "drovik.unit_descriptions";
+// Larger collections are described afresh: the cache keeps copies.
+constexpr std::size_t kLargestCached = 64;
+
+struct Slot {
+  std::optional<UnitCollection> unit;
+  PyObject* description = nullptr;  // strong
+};
+
+// A few descriptions, replaced in turn. It lives in the thread state's dict,
+// so the interpreter frees it, with a thread state attached, when the thread
+// ends or the interpreter shuts down.
+struct DescriptionCache {
+  std::array<Slot, 8> slots;
+  std::size_t next = 0;
+
+  ~DescriptionCache() {
+    for (Slot& slot : slots) Py_XDECREF(slot.description);
+  }
+};
+
+void free_cache(PyObject* capsule) {
+  delete static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, kCapsuleName));
+}
+
+std::atomic<PyObject*> g_key{nullptr};
+
+PyObject* capsule_key() {
+  PyObject* key = g_key.load(std::memory_order_acquire);
+  if (key != nullptr) return key;
+  PyObject* made = PyUnicode_InternFromString(kCapsuleName);
+  if (made == nullptr) return nullptr;
+  if (g_key.compare_exchange_strong(key, made, std::memory_order_acq_rel)) return made;
+  Py_DECREF(made);
+  return key;
+}
+
+// This thread's cache, made on first use; nullptr (no exception) when there
+// is no thread-state dict to keep it in.
+DescriptionCache* this_threads_cache() {
+  PyObject* dict = PyThreadState_GetDict();
+  PyObject* key = capsule_key();
+  if (dict == nullptr || key == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  PyObject* capsule = nullptr;
+  if (PyDict_GetItemRef(dict, key, &capsule) < 0) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  if (capsule != nullptr) {
+    auto* cache = static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, kCapsuleName));
+    Py_DECREF(capsule);  // the dict keeps it
+    if (cache == nullptr) PyErr_Clear();
+    return cache;
+  }
+  auto* cache = new DescriptionCache;
+  capsule = PyCapsule_New(cache, kCapsuleName, free_cache);
+  if (capsule == nullptr) {
+    delete cache;
+    PyErr_Clear();
+    return nullptr;
+  }
+  int stored = PyDict_SetItem(dict, key, capsule);
+  Py_DECREF(capsule);
+  if (stored < 0) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  return cache;
+}
+
+}  // namespace
+
+PyObject* cached_unit_description(const UnitCollection& unit, DescribeUnit describe) {
+  DescriptionCache* cache = unit.size() <= kLargestCached ? this_threads_cache() : nullptr;
+  if (cache == nullptr) return describe(unit);
+  for (const Slot& slot : cache->slots) {
+    if (slot.unit && identical(*slot.unit, unit)) return Py_NewRef(slot.description);
+  }
+  PyObject* description = describe(unit);
+  if (description == nullptr) return nullptr;
+  Slot& slot = cache->slots[cache->next];
+  cache->next = (cache->next + 1) % cache->slots.size();
+  slot.unit.reset();
+  Py_CLEAR(slot.description);
+  slot.unit = unit;
+  slot.description = Py_NewRef(description);
+  return description;
+}
+
+}  // namespace drovik::python
