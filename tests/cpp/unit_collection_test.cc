@@ -9,7 +9,10 @@
 
 #include "catalogue/unit_table.h"
 #include "test_helpers.h"
+#include "quantity/quantity_state.h"
 #include "unit/unit_arithmetic.h"
+#include "unit/unit_parse_memo.h"
+#include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
 
 namespace drovik {
@@ -184,6 +187,58 @@ TEST(LargeUnitCollection, RenderingSortsManyFactorsByteWise) {
   std::string expected = "[";
   for (std::size_t i = 0; i < symbols.size(); ++i) expected += (i ? "." : "") + symbols[i];
   EXPECT_EQ(as_string(units), expected + "]");
+}
+
+// A saved unit text must parse back to the very same collection; where the
+// entry order, an exponent or a cache cannot be written as text, none is
+// offered.
+TEST(SavedUnits, ATextIsOfferedOnlyWhenItParsesBackBitForBit) {
+  struct Case {
+    UnitCollection unit;
+    std::optional<std::string> text;
+  };
+  UnitCollection km = *from_unit_name("km"), hr = *from_unit_name("hr");
+  UnitCollection km_scale_off_by_one_bit = km;
+  km_scale_off_by_one_bit.set_scale(std::nextafter(km.scale(), 2000.0));
+  Case cases[] = {
+      {*from_unit_name("km/hr"), "km/hr"},
+      {*from_unit_name("lb.ft.km"), "lb.ft.km"},
+      {*from_unit_name("1/s2"), "1/s2"},
+      {div(UnitCollection(), hr), "1/hr"},
+      {mul(div(UnitCollection(), hr), km), std::nullopt},  // hr before km
+      {pow(km, 0.5), std::nullopt},
+      {pow(km, 10), std::nullopt},
+      {div(mul(km, hr), hr), "km"},
+      {km_scale_off_by_one_bit, std::nullopt},
+      {UnitCollection(), std::nullopt},
+      {UnitCollection(SingleUnit::custom("league", "lea", 4828.032, kLength)), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::optional<std::string> text = exact_unit_text(c.unit);
+    EXPECT_EQ(text, c.text);
+    if (text) {
+      EXPECT_TRUE(identical(*from_unit_name_remembered(*text), c.unit)) << *text;
+    }
+  }
+  EXPECT_FALSE(identical(*from_unit_name("km.ft.lb"), *from_unit_name("lb.ft.km")));
+  // "min" is the minute, not the milli-inch: that unit has no word of its own.
+  std::optional<SingleUnit> milli_inch = search_for_unit_name("milliinch");
+  ASSERT_TRUE(milli_inch);
+  EXPECT_EQ(milli_inch->symbol().str(), "min");
+  EXPECT_EQ(exact_unit_word(*milli_inch), std::nullopt);
+  EXPECT_EQ(exact_unit_word(*search_for_unit_name("min")), "min");
+}
+
+TEST(SavedUnits, CachesMustAgreeWithTheEntries) {
+  UnitCollection km = *from_unit_name("km");
+  EXPECT_TRUE(caches_agree_with_entries(km));
+  EXPECT_TRUE(caches_agree_with_entries(pow(km, 1000)));  // scale overflowed on the way
+  UnitCollection wrong_scale = km;
+  wrong_scale.set_scale(5.0);
+  EXPECT_FALSE(caches_agree_with_entries(wrong_scale));
+  UnitCollection wrong_dimensions = km;
+  wrong_dimensions.set_dimensions({});
+  EXPECT_FALSE(caches_agree_with_entries(wrong_dimensions));
 }
 
 }  // namespace
