@@ -6,7 +6,8 @@ __all__: Final = ["Drovik"]
 # What every `other` argument accepts: a quantity, a float, an int that fits
 # 32 bits (bool included) or a unit expression such as "km/hr".
 _UnitCoercible: TypeAlias = Drovik | float | int | str
-# A saved quantity, as __reduce__ writes it and _restore reads it.
+# A saved quantity, as __reduce__ writes it and _restore reads it: (value,
+# unit) today, (state,) from the first version.
 _State: TypeAlias = tuple[Any, ...]
 
 @final
@@ -169,10 +170,10 @@ class Drovik:
         >>> Drovik.unit("km/hr").descriptive()
         '1 [kilometer/hour]'
         """
-    def __reduce__(self) -> tuple[Any, tuple[_State]]:
+    def __reduce__(self) -> tuple[Any, _State]:
         """Pickle support: the quantity's state, every double bit for bit."""
-    @classmethod
-    def _restore(cls, state: _State, /) -> Drovik:
+    @staticmethod
+    def _restore(*state: Any) -> Drovik:
         """The quantity a pickled state describes; TypeError or ValueError for
         a malformed state."""
     def __copy__(self) -> Drovik:
