@@ -11,13 +11,13 @@ import argparse
 import datetime
 import decimal
 import os
+import pickle
 import platform
 import statistics
 import subprocess
 import sys
 import time
 import timeit
-import pickle
 
 from drovik import Drovik
 

@@ -3,7 +3,9 @@
 #define DROVIK_CATALOGUE_DIMENSION_VECTOR_H_
 
 #include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
 
 namespace drovik {
 
@@ -33,6 +35,19 @@ struct DimensionVector {
 
   friend constexpr bool operator==(const DimensionVector&, const DimensionVector&) = default;
 };
+
+// Bit-for-bit equality, for saved state: -0.0 differs from 0.0, and a NaN
+// equals a NaN with the same payload.
+inline bool same_bits(double a, double b) {
+  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+inline bool same_bits(const DimensionVector& a, const DimensionVector& b) {
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    if (!same_bits(a[k], b[k])) return false;
+  }
+  return true;
+}
 
 }  // namespace drovik
 

@@ -3,23 +3,13 @@
 #include <atomic>
 #include <string>
 
+#include "python/once.h"
+
 namespace drovik::python {
 namespace {
 
 std::atomic<PyObject*> g_panic_type{nullptr};
 std::atomic<PyObject*> g_add_note_name{nullptr};
-
-// A process-wide object made on first use; a losing racer drops its copy.
-template <class Make>
-PyObject* once(std::atomic<PyObject*>& cell, Make make) {
-  PyObject* value = cell.load(std::memory_order_acquire);
-  if (value != nullptr) return value;
-  PyObject* created = make();
-  if (created == nullptr) return nullptr;
-  if (cell.compare_exchange_strong(value, created, std::memory_order_acq_rel)) return created;
-  Py_DECREF(created);
-  return value;
-}
 
 }  // namespace
 

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <optional>
 
+#include "python/once.h"
+
 namespace drovik::python {
 namespace {
 
@@ -35,13 +37,7 @@ void free_cache(PyObject* capsule) {
 std::atomic<PyObject*> g_key{nullptr};
 
 PyObject* capsule_key() {
-  PyObject* key = g_key.load(std::memory_order_acquire);
-  if (key != nullptr) return key;
-  PyObject* made = PyUnicode_InternFromString(kCapsuleName);
-  if (made == nullptr) return nullptr;
-  if (g_key.compare_exchange_strong(key, made, std::memory_order_acq_rel)) return made;
-  Py_DECREF(made);
-  return key;
+  return once(g_key, [] { return PyUnicode_InternFromString(kCapsuleName); });
 }
 
 // This thread's cache, made on first use; nullptr (no exception) when there

@@ -1,25 +1,12 @@
 #include "quantity/quantity_state.h"
 
-#include <bit>
 #include <cmath>
-#include <cstdint>
 
 #include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
 
 namespace drovik {
 namespace {
-
-bool same_bits(double a, double b) {
-  return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
-bool same_bits(const DimensionVector& a, const DimensionVector& b) {
-  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    if (!same_bits(a[k], b[k])) return false;
-  }
-  return true;
-}
 
 bool same_fields(const SingleUnit& unit, const UnitState& state) {
   return same_bits(unit.scale(), state.scale) && same_bits(unit.offset(), state.offset) &&

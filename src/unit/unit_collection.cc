@@ -1,7 +1,5 @@
 #include "unit/unit_collection.h"
 
-#include <bit>
-#include <cstdint>
 #include <map>
 
 #include "catalogue/dimension_vector.h"
@@ -96,15 +94,12 @@ void UnitCollection::unindex_entry(std::size_t i) {
 }
 
 bool identical(const UnitCollection& a, const UnitCollection& b) {
-  auto bits = [](double x) { return std::bit_cast<std::uint64_t>(x); };
-  if (a.size() != b.size() || bits(a.scale()) != bits(b.scale())) return false;
-  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    if (bits(a.dimensions()[k]) != bits(b.dimensions()[k])) return false;
+  if (a.size() != b.size() || !same_bits(a.scale(), b.scale()) ||
+      !same_bits(a.dimensions(), b.dimensions())) {
+    return false;
   }
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (!same_row(a[i].unit, b[i].unit) || bits(a[i].exponent) != bits(b[i].exponent)) {
-      return false;
-    }
+    if (!same_row(a[i].unit, b[i].unit) || !same_bits(a[i].exponent, b[i].exponent)) return false;
   }
   return true;
 }
