@@ -155,7 +155,7 @@ BENCHMARK(BM_TextOfCustomUnits)
 void BM_SquareUnmergeableUnits(benchmark::State& state) {
   Drovik odd = custom("odd", "o", UnitCoercible::from_float(std::nan("")));
   Drovik half = odd;
-  while (static_cast<std::int64_t>(half.unit.size()) * 2 < state.range(0)) {
+  while (static_cast<std::int64_t>(half.unit->size()) * 2 < state.range(0)) {
     half = multiply(half, half);
   }
   for (auto _ : state) benchmark::DoNotOptimize(multiply(half, half));

@@ -110,7 +110,12 @@ class InlineVector {
     other.size_ = 0;
   }
 
-  Slot inline_[N];
+  // The slots start out as raw storage; the empty member is what lets an
+  // empty vector be constant-initialised.
+  union {
+    char no_elements_ = 0;
+    Slot inline_[N];
+  };
   // Elements past the first N; absent until needed, so a small vector costs
   // one pointer beyond its inline slots.
   std::unique_ptr<std::vector<T>> spill_;

@@ -14,7 +14,7 @@
 #include "python/unit_description_cache.h"
 #include "quantity/quantity_state.h"
 #include "quantity/quantity_text.h"
-#include "unit/unit_parse_memo.h"
+#include "unit/unit_memo.h"
 #include "unit/unit_text.h"
 #include "unit/unit_word_resolution.h"
 
@@ -229,9 +229,14 @@ class CollectionReader {
   UnitCollection unit_;
 };
 
-PyObject* restored(double value, std::optional<UnitCollection>&& unit) {
+PyObject* restored(double value, std::optional<UnitRef>&& unit) {
   if (!unit) return nullptr;
   return wrap(Drovik{value, std::move(*unit)});
+}
+
+PyObject* restored(double value, std::optional<UnitCollection>&& unit) {
+  if (!unit) return nullptr;
+  return wrap(Drovik{value, UnitRef(std::move(*unit))});
 }
 
 // Version 1.
@@ -300,10 +305,10 @@ PyObject* restore_version_1(PyObject* state) {
 
 // Version 2.
 
-std::optional<UnitCollection> read_unit_text(PyObject* item) {
+std::optional<UnitRef> read_unit_text(PyObject* item) {
   std::optional<std::string_view> text = utf8_of(item, "the unit");
   if (!text) return std::nullopt;
-  std::optional<UnitCollection> unit = from_unit_name_remembered(*text);
+  std::optional<UnitRef> unit = parse_unit(*text);
   if (!unit) PyErr_Format(PyExc_ValueError, "Drovik state: the unit text %R names no unit", item);
   return unit;
 }
@@ -373,7 +378,7 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
     if (!restore) return nullptr;
     std::string value;
     put_double(value, q.value);
-    PyObject* unit = cached_unit_description(q.unit, describe_unit);
+    PyObject* unit = cached_unit_description(*q.unit, describe_unit);
     if (unit == nullptr) return nullptr;
     return Py_BuildValue("(O(NN))", restore.get(), bytes_of(value), unit);
   });
@@ -416,7 +421,7 @@ PyObject* format_method(PyObject* self, PyObject* spec) {
     if (!number) return nullptr;
     TextBuffer unit;
     unit.push_back(' ');
-    append_unit_text(unit, q.unit);
+    append_unit_text(unit, *q.unit);
     Owned unit_text(text_to_python(unit.view()));
     if (!unit_text) return nullptr;
     return PyUnicode_Concat(number.get(), unit_text.get());

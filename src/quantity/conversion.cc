@@ -6,7 +6,7 @@
 namespace drovik {
 
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target) {
-  const UnitCollection& own = quantity.unit;
+  const UnitCollection& own = *quantity.unit;
   if (!(own.dimensions() == target.dimensions())) {
     return fail(DrovikError::incompatible_units(as_string(own), as_string(target)));
   }
@@ -24,8 +24,8 @@ Result<double> converted_value(const Drovik& quantity, const UnitCollection& tar
   return r;
 }
 
-Result<Drovik> as_unit_internal(const Drovik& quantity, UnitCollection target) {
-  Result<double> value = converted_value(quantity, target);
+Result<Drovik> as_unit_internal(const Drovik& quantity, UnitRef target) {
+  Result<double> value = converted_value(quantity, *target);
   if (!value) return fail(std::move(value).error());
   return Drovik{*value, std::move(target)};
 }
@@ -36,11 +36,11 @@ Result<Drovik> as_unit(const Drovik& quantity, UnitCoercible other) {
 }
 
 Result<double> as_unitless(const Drovik& quantity) {
-  return converted_value(quantity, UnitCollection());
+  return converted_value(quantity, unitless_unit().units());
 }
 
 Result<Drovik> as_base_units(const Drovik& quantity) {
-  return as_unit_internal(quantity, get_base_units(quantity.unit));
+  return as_unit_internal(quantity, UnitRef(get_base_units(*quantity.unit)));
 }
 
 }  // namespace drovik

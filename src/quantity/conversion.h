@@ -12,7 +12,7 @@ namespace drovik {
 // `target` collection, or IncompatibleUnits (own unit text first) when the
 // dimensions differ. The offset formula applies when both collections hold
 // exactly one single unit, whatever its exponent.
-Result<Drovik> as_unit_internal(const Drovik& quantity, UnitCollection target);
+Result<Drovik> as_unit_internal(const Drovik& quantity, UnitRef target);
 // The value part of as_unit_internal, for callers that need no quantity.
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target);
 

@@ -2,15 +2,16 @@
 #ifndef DROVIK_QUANTITY_DROVIK_H_
 #define DROVIK_QUANTITY_DROVIK_H_
 
-#include "unit/unit_collection.h"
+#include "unit/unit_ref.h"
 
 namespace drovik {
 
 // A double value in a unit. Quantities are values: every operation builds a
-// new one and none changes an existing one.
+// new one and none changes an existing one. The unit is one pointer, to a
+// collection usually shared with every other quantity in that unit.
 struct Drovik {
   double value = 1.0;
-  UnitCollection unit;
+  UnitRef unit;
 };
 
 }  // namespace drovik

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "quantity/conversion.h"
-#include "unit/unit_arithmetic.h"
+#include "unit/unit_memo.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
@@ -12,10 +12,10 @@ namespace {
 // b's value expressed in a's unit, without offsets; fails unless the two
 // have the same dimension.
 Result<double> rescaled_to(const Drovik& a, const Drovik& b) {
-  if (!(a.unit.dimensions() == b.unit.dimensions())) {
-    return fail(DrovikError::incompatible_units(as_string(a.unit), as_string(b.unit)));
+  if (!(a.unit->dimensions() == b.unit->dimensions())) {
+    return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
   }
-  return (b.unit.scale() * b.value) / a.unit.scale();
+  return (b.unit->scale() * b.value) / a.unit->scale();
 }
 
 template <double (*Function)(double)>
@@ -53,21 +53,21 @@ Result<Drovik> reflected_subtract(const Drovik& a, const Drovik& b) {
 }
 
 Drovik multiply(const Drovik& a, const Drovik& b) {
-  return Drovik{a.value * b.value, mul(a.unit, b.unit)};
+  return Drovik{a.value * b.value, multiply_units(a.unit, b.unit)};
 }
 
 Drovik divide(const Drovik& a, const Drovik& b) {
-  return Drovik{a.value / b.value, div(a.unit, b.unit)};
+  return Drovik{a.value / b.value, divide_units(a.unit, b.unit)};
 }
 
 Drovik reflected_divide(const Drovik& a, const Drovik& b) {
-  return Drovik{b.value / a.value, div(b.unit, a.unit)};
+  return Drovik{b.value / a.value, divide_units(b.unit, a.unit)};
 }
 
 Result<Drovik> power(const Drovik& base, const Drovik& exponent) {
   Result<double> k = as_unitless(exponent);
   if (!k) return fail(std::move(k).error());
-  return Drovik{std::pow(base.value, *k), pow(base.unit, *k)};
+  return Drovik{std::pow(base.value, *k), power_of_units(base.unit, *k)};
 }
 
 Result<double> exp(const Drovik& a) { return of_dimensionless<c_exp>(a); }

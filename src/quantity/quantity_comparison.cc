@@ -5,7 +5,7 @@
 namespace drovik {
 
 Result<bool> compare(const Drovik& receiver, const Drovik& other, CompareOp op) {
-  Result<double> converted = converted_value(other, receiver.unit);
+  Result<double> converted = converted_value(other, *receiver.unit);
   if (!converted) return fail(std::move(converted).error());
   double a = receiver.value;
   double b = *converted;

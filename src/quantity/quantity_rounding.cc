@@ -56,7 +56,7 @@ Drovik round_sfig(const Drovik& q, std::int32_t n_sig_figs) {
 Result<double> as_number(const Drovik& q, const UnitCoercible* other, bool scale) {
   if (other == nullptr) return q.value;
   const Drovik& target = other->quantity();
-  Result<double> r = converted_value(q, target.unit);
+  Result<double> r = converted_value(q, *target.unit);
   if (!r) return r;
   return scale ? *r / target.value : *r / 1.0;
 }

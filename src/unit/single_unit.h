@@ -3,6 +3,7 @@
 #ifndef DROVIK_UNIT_SINGLE_UNIT_H_
 #define DROVIK_UNIT_SINGLE_UNIT_H_
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,6 +61,13 @@ class SingleUnit {
   double scale() const { return prefix_ ? row_->scale * prefix_->factor : row_->scale; }
   double offset() const { return prefix_ ? 0.0 : row_->offset; }
   const DimensionVector& dimensions() const { return row_->dimensions; }
+
+  // Mixes the row and prefix addresses: equal for same_row() units.
+  std::uint64_t identity_hash() const {
+    auto row = reinterpret_cast<std::uintptr_t>(row_);
+    auto prefix = reinterpret_cast<std::uintptr_t>(prefix_);
+    return (row * 0x9e3779b97f4a7c15ULL) ^ (prefix + (prefix << 17));
+  }
 
   // True for a custom unit, which has no catalogue row behind it.
   bool is_custom() const { return owner_ != nullptr; }

@@ -45,7 +45,7 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
   Drovik custom_unit = custom("league", "lea", UnitCoercible::from_float(4828.032));
   record.quantity = multiply(record.quantity, custom_unit);
   const std::string expected_text = to_text(record.quantity);
-  const std::size_t unit_count = record.quantity.unit.size();  // km, hr, lea
+  const std::size_t unit_count = record.quantity.unit->size();  // km, hr, lea
   constexpr int kReaders = 6;
   constexpr int kWriters = 2;
   constexpr int kRounds = 2000;
@@ -67,7 +67,7 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
         auto in_base = as_base_units(copy);
         if (to_text(record.quantity) != expected_text || !in_base) ++wrong;
         Drovik squared = multiply(record.quantity, copy);
-        if (squared.unit.size() != unit_count) ++wrong;
+        if (squared.unit->size() != unit_count) ++wrong;
         --readers_inside;
         record.borrow.release_shared();
       }
@@ -80,7 +80,7 @@ TEST(BorrowCounter, ManyThreadsReadOneRecordWhileOthersClaimIt) {
         if (holders_inside.fetch_add(1) != 0 || readers_inside.load() != 0) ++overlaps;
         ++exclusive_runs;
         Drovik rounded = round_sfig(record.quantity, 3);
-        if (rounded.unit.size() != unit_count) ++wrong;
+        if (rounded.unit->size() != unit_count) ++wrong;
         --holders_inside;
         record.borrow.release_exclusive();
       }

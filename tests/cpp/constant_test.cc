@@ -58,7 +58,7 @@ TEST_P(ConstantQuantity, HoldsTheValueInTheParsedUnit) {
   Result<Drovik> q = constant(GetParam().name);
   ASSERT_TRUE(q);
   EXPECT_EQ(q->value, GetParam().value);
-  EXPECT_EQ(as_string(q->unit), GetParam().rendered);
+  EXPECT_EQ(as_string(*q->unit), GetParam().rendered);
 }
 INSTANTIATE_TEST_SUITE_P(
     Constants, ConstantQuantity,

@@ -41,7 +41,7 @@ class RoundDigits : public ::testing::TestWithParam<RoundCase> {};
 TEST_P(RoundDigits, RoundsHalfAwayFromZeroAndKeepsTheUnit) {
   Drovik r = round_digits(quantity(GetParam().value, "m"), GetParam().ndigits);
   EXPECT_TRUE(same_double(r.value, GetParam().expected)) << r.value;
-  EXPECT_EQ(as_string(r.unit), "[m]");
+  EXPECT_EQ(as_string(*r.unit), "[m]");
 }
 INSTANTIATE_TEST_SUITE_P(
     Cases, RoundDigits,
@@ -61,7 +61,7 @@ class RoundSfig : public ::testing::TestWithParam<SigFigCase> {};
 TEST_P(RoundSfig, RoundsToSignificantFigures) {
   Drovik r = round_sfig(quantity(GetParam().value, "m"), GetParam().figures);
   EXPECT_TRUE(same_double(r.value, GetParam().expected)) << decimal_text(r.value);
-  EXPECT_EQ(as_string(r.unit), "[m]");
+  EXPECT_EQ(as_string(*r.unit), "[m]");
 }
 INSTANTIATE_TEST_SUITE_P(
     Cases, RoundSfig,

@@ -21,10 +21,10 @@ inline UnitCollection units_of(const std::string& text) {
 }
 
 inline Drovik quantity(double value, const std::string& text) {
-  return Drovik{value, units_of(text)};
+  return Drovik{value, UnitRef(units_of(text))};
 }
 
-inline Drovik unitless(double value) { return Drovik{value, UnitCollection()}; }
+inline Drovik unitless(double value) { return Drovik{value, UnitRef()}; }
 
 // Equality that tells -0.0 from 0.0 and takes any NaN as equal to any NaN.
 inline bool same_double(double a, double b) {

@@ -11,7 +11,7 @@
 #include "test_helpers.h"
 #include "quantity/quantity_state.h"
 #include "unit/unit_arithmetic.h"
-#include "unit/unit_parse_memo.h"
+#include "unit/unit_memo.h"
 #include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
 
@@ -217,7 +217,7 @@ TEST(SavedUnits, ATextIsOfferedOnlyWhenItParsesBackBitForBit) {
     std::optional<std::string> text = exact_unit_text(c.unit);
     EXPECT_EQ(text, c.text);
     if (text) {
-      EXPECT_TRUE(identical(*from_unit_name_remembered(*text), c.unit)) << *text;
+      EXPECT_TRUE(identical(**parse_unit(*text), c.unit)) << *text;
     }
   }
   EXPECT_FALSE(identical(*from_unit_name("km.ft.lb"), *from_unit_name("lb.ft.km")));

@@ -1,0 +1,117 @@
+#include "unit/interned_unit.h"
+
+#include <bit>
+#include <memory>
+
+#include "unit/unit_text.h"
+
+namespace drovik {
+namespace {
+
+// Open addressing with linear probing, at most half full, so a miss reads a
+// few neighbouring slots.
+constexpr std::size_t kSlotCount = 2 * kMaxInternedUnits;
+static_assert(std::has_single_bit(kSlotCount));
+
+std::atomic<const InternedUnit*> g_slots[kSlotCount];
+// Collections published or about to be; only insertions write it.
+std::atomic<std::size_t> g_count{0};
+
+constinit InternedUnit g_unitless;
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t x) {
+  h ^= x + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
+  return h * 0xff51afd7ed558ccdULL;
+}
+
+std::uint64_t hash_of(const UnitCollection& units) {
+  std::uint64_t h = mix(units.size(), std::bit_cast<std::uint64_t>(units.scale()));
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    h = mix(h, units[i].unit.identity_hash());
+    h = mix(h, std::bit_cast<std::uint64_t>(units[i].exponent));
+  }
+  return h ^ (h >> 29);
+}
+
+bool can_share(const UnitCollection& units) {
+  if (units.size() > kMaxInternedEntries) return false;
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    if (units[i].unit.is_custom()) return false;
+  }
+  return true;
+}
+
+// Walks the probe sequence of `hash` from its first slot; `visit` returns
+// true to stop. Slots are filled and never emptied, so an empty slot ends
+// every search.
+template <class Visit>
+void probe(std::uint64_t hash, Visit visit) {
+  for (std::size_t n = 0, i = hash & (kSlotCount - 1); n < kSlotCount;
+       ++n, i = (i + 1) & (kSlotCount - 1)) {
+    if (visit(g_slots[i])) return;
+  }
+}
+
+}  // namespace
+
+std::string_view InternedUnit::symbol_text() const {
+  const std::string* text = symbol_text_.load(std::memory_order_acquire);
+  if (text == nullptr) [[unlikely]] {
+    auto rendered = std::make_unique<const std::string>(as_string(units_));
+    const std::string* expected = nullptr;
+    if (symbol_text_.compare_exchange_strong(expected, rendered.get(), std::memory_order_acq_rel,
+                                             std::memory_order_acquire)) {
+      text = rendered.release();
+    } else {
+      text = expected;  // another thread rendered it first
+    }
+  }
+  return *text;
+}
+
+const InternedUnit& unitless_unit() { return g_unitless; }
+
+const InternedUnit* intern(UnitCollection& units) {
+  if (units.empty() && identical(units, g_unitless.units())) return &g_unitless;
+  if (!can_share(units)) return nullptr;
+  std::uint64_t hash = hash_of(units);
+  const InternedUnit* result = nullptr;
+  std::unique_ptr<InternedUnit> fresh;
+  probe(hash, [&](std::atomic<const InternedUnit*>& slot) {
+    const InternedUnit* found = slot.load(std::memory_order_acquire);
+    while (found == nullptr) {
+      if (!fresh) {
+        // Claim room before building, so the table never passes its bound.
+        if (g_count.load(std::memory_order_relaxed) >= kMaxInternedUnits) return true;
+        if (g_count.fetch_add(1, std::memory_order_relaxed) >= kMaxInternedUnits) {
+          g_count.fetch_sub(1, std::memory_order_relaxed);
+          return true;
+        }
+        fresh = std::make_unique<InternedUnit>(std::move(units), hash);
+      }
+      if (slot.compare_exchange_strong(found, fresh.get(), std::memory_order_acq_rel,
+                                       std::memory_order_acquire)) {
+        result = fresh.release();
+        return true;
+      }
+      // Another thread filled the slot first; `found` now holds its unit.
+    }
+    const UnitCollection& mine = fresh ? fresh->units() : units;
+    if (found->hash() == hash && identical(found->units(), mine)) {
+      result = found;
+      return true;
+    }
+    return false;
+  });
+  if (fresh) {
+    // Lost a race to an identical collection, or the table had no free slot:
+    // give the collection back and the room claimed for it.
+    units = std::move(*fresh).take_units();
+    g_count.fetch_sub(1, std::memory_order_relaxed);
+  }
+  return result;
+}
+
+std::size_t interned_unit_count() { return g_count.load(std::memory_order_relaxed); }
+
+}  // namespace drovik

@@ -1,0 +1,111 @@
+#include "unit/unit_memo.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "unit/unit_arithmetic.h"
+#include "unit/unit_parser.h"
+
+namespace drovik {
+namespace {
+
+// Direct-mapped: a new entry replaces whatever shared its slot. The memos
+// only ever hold interned collections, which are never freed, so an entry
+// cannot dangle. Both are zero-initialised thread-local data: no
+// constructor, no destructor, no guard on access.
+struct TextSlot {
+  std::uint64_t hash;
+  const InternedUnit* unit;  // nullptr: empty slot
+  std::uint8_t size;
+  char text[kMemoTextSize];
+};
+static_assert(sizeof(TextSlot) == 64);
+
+enum class Operation : std::uint64_t { kMultiply = 1, kDivide = 2, kPower = 3 };
+
+struct OperationSlot {
+  const InternedUnit* a;
+  std::uint64_t b;  // the other unit's address, or the exponent's bits
+  Operation operation;
+  const InternedUnit* result;
+};
+
+constexpr std::size_t kTextSlots = 64;
+constexpr std::size_t kOperationSlots = 128;
+
+thread_local TextSlot t_texts[kTextSlots];
+thread_local OperationSlot t_operations[kOperationSlots];
+
+std::uint64_t text_hash(std::string_view text) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (unsigned char c : text) h = (h ^ c) * 0x100000001b3ULL;
+  return h;
+}
+
+OperationSlot& operation_slot(const InternedUnit* a, std::uint64_t b, Operation operation) {
+  std::uint64_t h = reinterpret_cast<std::uintptr_t>(a) * 0x9e3779b97f4a7c15ULL;
+  h ^= (b + static_cast<std::uint64_t>(operation)) * 0xff51afd7ed558ccdULL;
+  return t_operations[(h >> 32) % kOperationSlots];
+}
+
+// `compute`'s result for interned a and key b, remembered per thread.
+template <class Compute>
+UnitRef remembered(const InternedUnit* a, std::uint64_t b, Operation operation, Compute compute) {
+  OperationSlot& slot = operation_slot(a, b, operation);
+  if (slot.a == a && slot.b == b && slot.operation == operation) return UnitRef(*slot.result);
+  UnitRef result(compute());
+  if (const InternedUnit* shared = result.interned()) slot = {a, b, operation, shared};
+  return result;
+}
+
+std::uint64_t address(const InternedUnit* unit) { return reinterpret_cast<std::uintptr_t>(unit); }
+
+}  // namespace
+
+std::optional<UnitRef> parse_unit(std::string_view text) {
+  if (text.size() > kMemoTextSize) {
+    std::optional<UnitCollection> parsed = from_unit_name(text);
+    if (!parsed) return std::nullopt;
+    return UnitRef(std::move(*parsed));
+  }
+  std::uint64_t hash = text_hash(text);
+  TextSlot& slot = t_texts[hash % kTextSlots];
+  if (slot.unit != nullptr && slot.hash == hash && slot.size == text.size() &&
+      std::memcmp(slot.text, text.data(), text.size()) == 0) {
+    return UnitRef(*slot.unit);
+  }
+  std::optional<UnitCollection> parsed = from_unit_name(text);
+  if (!parsed) return std::nullopt;
+  UnitRef result(std::move(*parsed));
+  if (const InternedUnit* shared = result.interned()) {
+    slot.hash = hash;
+    slot.unit = shared;
+    slot.size = static_cast<std::uint8_t>(text.size());
+    std::memcpy(slot.text, text.data(), text.size());
+  }
+  return result;
+}
+
+UnitRef multiply_units(const UnitRef& a, const UnitRef& b) {
+  const InternedUnit* x = a.interned();
+  const InternedUnit* y = b.interned();
+  if (x == nullptr || y == nullptr) return UnitRef(mul(*a, *b));
+  return remembered(x, address(y), Operation::kMultiply, [&] { return mul(*a, *b); });
+}
+
+UnitRef divide_units(const UnitRef& a, const UnitRef& b) {
+  const InternedUnit* x = a.interned();
+  const InternedUnit* y = b.interned();
+  if (x == nullptr || y == nullptr) return UnitRef(div(*a, *b));
+  return remembered(x, address(y), Operation::kDivide, [&] { return div(*a, *b); });
+}
+
+UnitRef power_of_units(const UnitRef& a, double p) {
+  const InternedUnit* x = a.interned();
+  if (x == nullptr) return UnitRef(pow(*a, p));
+  return remembered(x, std::bit_cast<std::uint64_t>(p), Operation::kPower,
+                    [&] { return pow(*a, p); });
+}
+
+}  // namespace drovik
