@@ -1,15 +1,20 @@
-"""Times the same operations in drovik, pint and astropy.units, beside a floor
-made of the same-shaped operation on decimal.Decimal (a C-implemented immutable
-number that allocates its result, as every library here must).
+"""Times the same operations in drovik, pint and astropy.units, beside two
+floors: the same-shaped operation on decimal.Decimal (a C-implemented
+immutable number that allocates its result, as every library here must), and
+_drovik_floor.Floor, the cheapest C type with drovik's call shapes (built for
+the benchmarks only).
 
-    ./dev bench [--quick] [--markdown FILE]
+    ./dev bench [--quick] [--markdown FILE] [--baseline PATH]
 
-Each figure is the median over several repeats of a timeit loop, in
-nanoseconds per operation, all in one process.
+Each statement is timed inline (timeit with a statement string, no lambda
+call), by the thread's CPU time, with every library timed in turn within
+each round, all in one process; a figure is the median over the rounds, in
+nanoseconds per operation. --baseline names another build of the drovik
+module (its .so file), timed beside this one as "before".
 """
 import argparse
 import datetime
-import decimal
+import importlib.util
 import os
 import pickle
 import platform
@@ -19,6 +24,7 @@ import sys
 import time
 import timeit
 
+import drovik
 from drovik import Drovik
 
 try:
@@ -29,83 +35,126 @@ try:
     import astropy.units as u
 except ImportError:  # pragma: no cover
     u = None
+try:
+    import _drovik_floor
+except ImportError:  # pragma: no cover - built by ./dev bench
+    _drovik_floor = None
+
+# What each library's statements refer to.
+SETUP = {
+    "drovik": """
+D = drovik.Drovik
+kmh, ms = D.unit("km/hr"), D.unit("m/s")
+km, m, s = D.unit("km"), D.unit("m") * 500, D.unit("s") * 3
+celsius = D.unit("°C") * 100
+xs = itertools.count(1.0, 0.001)
+m201 = D.unit("m") * 201.168
+fur = D.custom("furlong", "fur", m201)
+""",
+    "floor": """
+F = _drovik_floor.Floor
+f, f2 = F.unit("km/hr"), F.unit("m/s")
+xs = itertools.count(1.0, 0.001)
+""",
+    "Decimal": """
+dec = decimal.Decimal
+d1, d2, factor = dec("1.5"), dec("2.25"), dec("0.2777777777777778")
+""",
+    "pint": """
+ureg = pint.UnitRegistry()
+Q = ureg.Quantity
+p_kmh, p_ms_unit = Q(1, "km/hr"), ureg.Unit("m/s")
+p_km, p_m, p_s = Q(1, "km"), Q(500, "m"), Q(3, "s")
+p_c, p_degF = Q(100, ureg.degC), ureg.degF
+""",
+    "astropy": """
+from astropy.units import imperial
+a_kmh, a_ms = 1 * u.Unit("km/h"), u.m / u.s
+a_km, a_m, a_s = 1 * u.km, 500 * u.m, 3 * u.s
+a_c = 100 * u.deg_C
+temperature = u.temperature()
+""",
+}
+
+# label: statements for drovik, the floor, Decimal, pint and astropy.
+ROWS = {
+    '1. unit from "km/hr"': ('D.unit("km/hr")', 'F.unit("km/hr")', 'dec("1.5")',
+                             'Q(1, "km/hr")', 'u.Quantity(1, "km/h")'),
+    '2a. 1 km/hr to "m/s"': ('kmh.as_unit("m/s")', 'f.as_unit("m/s")', "d1 * factor",
+                             'p_kmh.to("m/s")', 'a_kmh.to("m/s")'),
+    "2b. 1 km/hr to a m/s quantity": ("kmh.as_unit(ms)", "f.as_unit(f2)", "d1 * factor",
+                                      "p_kmh.to(p_ms_unit)", "a_kmh.to(a_ms)"),
+    "3a. km + m": ("km + m", "f + f2", "d1 + d2", "p_km + p_m", "a_km + a_m"),
+    "3b. km - m": ("km - m", "f - f2", "d1 - d2", "p_km - p_m", "a_km - a_m"),
+    "4a. km * s": ("km * s", "f * f2", "d1 * d2", "p_km * p_s", "a_km * a_s"),
+    "4b. km / s": ("km / s", "f / f2", "d1 / d2", "p_km / p_s", "a_km / a_s"),
+    "5. q ** 2": ("km ** 2", "f ** 2", "d1 ** 2", "p_km ** 2", "a_km ** 2"),
+    "6. km < m": ("km < m", "f < f2", "d1 < d2", "p_km < p_m", "a_km < a_m"),
+    "7. str(q)": ("str(kmh)", "str(f)", "str(d1)", "str(p_kmh)", "str(a_kmh)"),
+    '8. 100 °C to "°F"': ('celsius.as_unit("°F")', 'f.as_unit("°F")', "d1 * factor + d2",
+                          "p_c.to(p_degF)",
+                          "a_c.to(imperial.deg_F, equivalencies=temperature)"),
+}
+LIBRARIES = ("drovik", "floor", "Decimal", "pint", "astropy")
+
+# Workloads that make a new distinct unit on every call: the interned table
+# does not help them, so they show what it costs. drovik only, against a
+# baseline build.
+NEW_UNITS = {
+    "km ** x, a new x each call": "km ** next(xs)",
+    'Drovik.custom("furlong", "fur", ...)': 'D.custom("furlong", "fur", m201)',
+    "fur * s (a custom unit)": "fur * s",
+    "fur.as_unit(m)": "fur.as_unit(m)",
+}
 
 
-def cases():
-    """Rows: (label, drovik, pint, astropy, decimal), each a zero-argument
-    callable, or None where a library is missing."""
-    D = Drovik
-    kmh, ms = D.unit("km/hr"), D.unit("m/s")
-    km, m = D.unit("km"), D.unit("m") * 500
-    s = D.unit("s") * 3
-    celsius = D.unit("°C") * 100
-
-    dec = decimal.Decimal
-    d1, d2, factor = dec("1.5"), dec("2.25"), dec("0.2777777777777778")
-
-    rows = {
-        "1. unit from \"km/hr\"": [lambda: D.unit("km/hr")],
-        "2a. 1 km/hr to \"m/s\"": [lambda: kmh.as_unit("m/s")],
-        "2b. 1 km/hr to a m/s quantity": [lambda: kmh.as_unit(ms)],
-        "3a. km + m": [lambda: km + m],
-        "3b. km - m": [lambda: km - m],
-        "4a. km * s": [lambda: km * s],
-        "4b. km / s": [lambda: km / s],
-        "5. q ** 2": [lambda: km**2],
-        "6. km < m": [lambda: km < m],
-        "7. str(q)": [lambda: str(kmh)],
-        "8. 100 °C to °F": [lambda: celsius.as_unit("°F")],
-    }
-    if pint is not None:
-        ureg = pint.UnitRegistry()
-        Q = ureg.Quantity
-        p_kmh, p_ms_unit = Q(1, "km/hr"), ureg.Unit("m/s")
-        p_km, p_m, p_s = Q(1, "km"), Q(500, "m"), Q(3, "s")
-        p_c, p_degF = Q(100, ureg.degC), ureg.degF
-        pint_ops = [
-            lambda: Q(1, "km/hr"), lambda: p_kmh.to("m/s"), lambda: p_kmh.to(p_ms_unit),
-            lambda: p_km + p_m, lambda: p_km - p_m, lambda: p_km * p_s, lambda: p_km / p_s,
-            lambda: p_km**2, lambda: p_km < p_m, lambda: str(p_kmh), lambda: p_c.to(p_degF),
-        ]
-    else:
-        pint_ops = [None] * 11
-    if u is not None:
-        a_kmh, a_ms = 1 * u.Unit("km/h"), u.m / u.s
-        a_km, a_m, a_s = 1 * u.km, 500 * u.m, 3 * u.s
-        from astropy.units import imperial
-
-        a_c = 100 * u.deg_C
-        temperature = u.temperature()
-        astropy_ops = [
-            lambda: u.Quantity(1, "km/h"), lambda: a_kmh.to("m/s"), lambda: a_kmh.to(a_ms),
-            lambda: a_km + a_m, lambda: a_km - a_m, lambda: a_km * a_s, lambda: a_km / a_s,
-            lambda: a_km**2, lambda: a_km < a_m, lambda: str(a_kmh),
-            lambda: a_c.to(imperial.deg_F, equivalencies=temperature),
-        ]
-    else:
-        astropy_ops = [None] * 11
-    decimal_ops = [
-        lambda: dec("1.5"), lambda: d1 * factor, lambda: d1 * factor, lambda: d1 + d2,
-        lambda: d1 - d2, lambda: d1 * d2, lambda: d1 / d2, lambda: d1**2, lambda: d1 < d2,
-        lambda: str(d1), lambda: d1 * factor + d2,
-    ]
-    for (label, ops), p, a, dd in zip(rows.items(), pint_ops, astropy_ops, decimal_ops):
-        yield label, ops[0], p, a, dd
+def load_build(path):
+    """Another build of the drovik module, loaded from its file."""
+    spec = importlib.util.spec_from_file_location("drovik", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
 
 
-def time_ns(function, repeats, budget):
-    """Median nanoseconds per call over `repeats` timeit runs of ~`budget` s."""
-    if function is None:
+def namespace(library, module=None):
+    """The globals a library's statements run in, or None if it is missing."""
+    modules = {"drovik": module or drovik, "floor": _drovik_floor, "pint": pint, "astropy": u,
+               "Decimal": True}
+    if modules[library] is None:
         return None
-    timer = timeit.Timer(function)
-    number, _ = timer.autorange()
-    number = max(1, int(number * budget / 0.2))
-    runs = timer.repeat(repeat=repeats, number=number)
-    return statistics.median(runs) / number * 1e9
+    import decimal
+    import itertools
+    names = {"drovik": module or drovik, "_drovik_floor": _drovik_floor, "pint": pint, "u": u,
+             "decimal": decimal, "itertools": itertools}
+    exec(SETUP[library], names)
+    return names
 
 
+def timers(statements, names, budget):
+    """A calibrated (timer, number) per statement, by thread CPU time."""
+    out = []
+    for statement in statements:
+        if statement is None or names is None:
+            out.append(None)
+            continue
+        timer = timeit.Timer(statement, timer=time.thread_time, globals=names)
+        number, _ = timer.autorange()
+        out.append((timer, max(1, int(number * budget / 0.2))))
+    return out
+
+
+def interleaved(cells, rounds):
+    """Median ns per operation of each cell, timing every cell once per round."""
+    samples = [[] for _ in cells]
+    for _ in range(rounds):
+        for cell, sample in zip(cells, samples):
+            if cell is not None:
+                timer, number = cell
+                sample.append(timer.timeit(number) / number * 1e9)
+    return [statistics.median(s) if s else None for s in samples]
 def rss_per_quantity(make, count):
-    """Resident memory added per live object, measured in a child process."""
+    """Resident memory added per live object, measured in a child process. The
+    list that keeps them is allocated first, so its slots are not counted."""
     code = f"""
 import gc, resource, sys
 sys.path[:0] = {sys.path!r}
@@ -114,20 +163,36 @@ gc.collect()
 def rss():
     with open('/proc/self/statm') as f:
         return int(f.read().split()[1]) * {os.sysconf('SC_PAGE_SIZE')}
+keep = [None] * {count}
 before = rss()
-keep = [make(i) for i in range({count})]
+for i in range({count}):
+    keep[i] = make(i)
 print((rss() - before) / {count})
 """
     out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True)
     return float(out.stdout) if out.returncode == 0 else None
 
 
-MEMORY = {
-    "drovik": "from drovik import Drovik\nkm = Drovik.unit('km')\nmake = lambda i: km * float(i)",
-    "pint": "import pint\nureg = pint.UnitRegistry()\nkm = ureg.Quantity(1.0, 'km')\nmake = lambda i: km * float(i)",
-    "astropy": "import astropy.units as u\nkm = 1.0 * u.km\nmake = lambda i: km * float(i)",
-    "Decimal": "import decimal\nd = decimal.Decimal('1.5')\nmake = lambda i: d * i",
-}
+def memory_cases(baseline):
+    """Label: (code defining make(i), for each of drovik, its baseline, pint,
+    astropy and Decimal; None where it does not apply)."""
+    now = "import drovik\n"
+    before = (f"import importlib.util\nspec = importlib.util.spec_from_file_location("
+              f"'drovik', {baseline!r})\ndrovik = importlib.util.module_from_spec(spec)\n"
+              "spec.loader.exec_module(drovik)\n") if baseline else None
+    pint_make = "import pint\nureg = pint.UnitRegistry()\nq = ureg.Quantity(1.0, {!r})\n"
+    pint_make += "make = lambda i: q * float(i)"
+    astropy_make = "import astropy.units as u\nq = 1.0 * u.Unit({!r})\nmake = lambda i: q * float(i)"
+    cases = {}
+    for label, unit, pint_unit in (("km", "km", "km"), ("kg.m/s2", "kg.m/s2", "kg*m/s**2")):
+        make = f"q = drovik.Drovik.unit({unit!r})\nmake = lambda i: q * float(i)"
+        cases[label] = (now + make, before and before + make, pint_make.format(pint_unit),
+                        astropy_make.format(pint_unit.replace("**", "")),
+                        "import decimal\nd = decimal.Decimal('1.5')\nmake = lambda i: d * i")
+    make = ("D = drovik.Drovik\nq = D.custom('furlong', 'fur', D.unit('m') * 201.168)\n"
+            "make = lambda i: q * float(i)")
+    cases["a custom unit"] = (now + make, before and before + make, None, None, None)
+    return cases
 
 
 def pickle_figures():
@@ -197,28 +262,58 @@ def ratio(a, b):
 
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--quick", action="store_true", help="fewer, shorter repeats")
-    parser.add_argument("--markdown", help="also write the table to this file")
+    parser.add_argument("--quick", action="store_true", help="fewer, shorter rounds")
+    parser.add_argument("--markdown", help="also write the tables to this file")
+    parser.add_argument("--baseline", help="another build of the drovik module to time beside")
     args = parser.parse_args()
-    repeats, budget = (3, 0.05) if args.quick else (7, 0.2)
+    rounds, budget = (3, 0.02) if args.quick else (9, 0.1)
+    baseline = load_build(args.baseline) if args.baseline else None
+
+    names = {library: namespace(library) for library in LIBRARIES}
+    before = namespace("drovik", baseline) if baseline else None
+    cells = []
+    for statements in ROWS.values():
+        row = timers([statements[0]], names["drovik"], budget)
+        row += timers([statements[0]], before, budget)
+        for library, statement in zip(LIBRARIES[1:], statements[1:]):
+            row += timers([statement], names[library], budget)
+        cells.append(row)
+    flat = interleaved([c for row in cells for c in row], rounds)
+    width = len(cells[0])
+    results = [flat[i:i + width] for i in range(0, len(flat), width)]
 
     lines = [
-        "| operation | drovik ns | pint ns | astropy ns | Decimal ns | pint/drovik | astropy/drovik | drovik/Decimal |",
-        "|---|---:|---:|---:|---:|---:|---:|---:|",
+        "| operation | drovik ns | before ns | floor ns | Decimal ns | pint ns | astropy ns "
+        "| drovik/floor | drovik/Decimal | pint/drovik | astropy/drovik |",
+        "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
-    for label, d, p, a, dd in cases():
-        td, tp, ta, tdec = (time_ns(f, repeats, budget) for f in (d, p, a, dd))
+    for label, (td, tb, tf, tdec, tp, ta) in zip(ROWS, results):
         lines.append(
-            f"| {label} | {fmt(td)} | {fmt(tp)} | {fmt(ta)} | {fmt(tdec)} | "
-            f"{fmt(ratio(tp, td), 0)}× | {fmt(ratio(ta, td), 0)}× | {fmt(ratio(td, tdec), 2)}× |"
-        )
-        print(lines[-1], flush=True)
+            f"| {label} | {fmt(td)} | {fmt(tb)} | {fmt(tf)} | {fmt(tdec)} | {fmt(tp)} | "
+            f"{fmt(ta)} | {fmt(ratio(td, tf), 2)}× | {fmt(ratio(td, tdec), 2)}× | "
+            f"{fmt(ratio(tp, td), 0)}× | {fmt(ratio(ta, td), 0)}× |")
+    print("\n".join(lines), flush=True)
+
+    new_cells = []
+    for statement in NEW_UNITS.values():
+        new_cells += timers([statement], names["drovik"], budget)
+        new_cells += timers([statement], before, budget)
+    flat = interleaved(new_cells, rounds)
+    fresh = ["", "Workloads that make a new distinct unit on every call (ns):", "",
+             "| workload | drovik ns | before ns | drovik/before |", "|---|---:|---:|---:|"]
+    for label, now_ns, before_ns in zip(NEW_UNITS, flat[0::2], flat[1::2]):
+        fresh.append(f"| {label} | {fmt(now_ns)} | {fmt(before_ns)} | "
+                     f"{fmt(ratio(now_ns, before_ns), 2)}× |")
+    print("\n".join(fresh), flush=True)
 
     count = 200_000 if args.quick else 1_000_000
     memory = ["", f"Memory per live quantity (RSS growth over {count:,} objects, bytes):", "",
-              "| drovik | pint | astropy | Decimal |", "|---:|---:|---:|---:|"]
-    memory.append("| " + " | ".join(fmt(rss_per_quantity(MEMORY[k], count)) for k in MEMORY) + " |")
-    print("\n".join(memory))
+              "| unit | drovik | before | pint | astropy | Decimal |",
+              "|---|---:|---:|---:|---:|---:|"]
+    for label, codes in memory_cases(args.baseline).items():
+        figures = [rss_per_quantity(code, count) if code else None for code in codes]
+        memory.append(f"| {label} | " + " | ".join(fmt(x) for x in figures) + " |")
+    print("\n".join(memory), flush=True)
 
     pickles = ["", "Pickle (protocol 5): bytes for a list of 10,000 quantities; CPU seconds for "
                "dumps and loads of 100,000:", "",
@@ -237,7 +332,8 @@ def main():
                f"| {fmt(drovik_s, 2)} | {fmt(pint_s, 2)} | {fmt(ratio(pint_s, drovik_s), 1)}× |"]
     print("\n".join(cluster))
 
-    versions = [f"Python {platform.python_version()}"]
+    gil = getattr(sys, "_is_gil_enabled", lambda: True)()
+    versions = [f"Python {platform.python_version()} (GIL {'enabled' if gil else 'disabled'})"]
     if pint is not None:
         versions.append(f"pint {pint.__version__}")
     if u is not None:
@@ -245,11 +341,12 @@ def main():
         versions.append(f"astropy {astropy.__version__}")
     header = [
         f"Run on {datetime.date.today().isoformat()}, {platform.machine()}, "
-        f"{os.cpu_count()} cores, {', '.join(versions)}.", "",
+        f"{os.cpu_count()} cores, {', '.join(versions)}; median of {rounds} interleaved rounds.",
+        "",
     ]
     if args.markdown:
         with open(args.markdown, "w", encoding="utf-8") as f:
-            f.write("\n".join(header + lines + memory + pickles + cluster) + "\n")
+            f.write("\n".join(header + lines + fresh + memory + pickles + cluster) + "\n")
 
 
 if __name__ == "__main__":

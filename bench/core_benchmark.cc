@@ -74,6 +74,17 @@ void BM_Square(benchmark::State& state) {
 }
 BENCHMARK(BM_Square);
 
+// A new distinct unit every call: the memo and the shared table never hit.
+void BM_PowerOfNewExponent(benchmark::State& state) {
+  Drovik km = make(1, "km");
+  double x = 1.0;
+  for (auto _ : state) {
+    x += 0.001;
+    benchmark::DoNotOptimize(power(km, Drovik{x, {}}));
+  }
+}
+BENCHMARK(BM_PowerOfNewExponent);
+
 void BM_Compare(benchmark::State& state) {
   Drovik km = make(1, "km"), m = make(500, "m");
   for (auto _ : state) benchmark::DoNotOptimize(compare(km, m, CompareOp::Less));

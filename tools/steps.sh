@@ -210,7 +210,7 @@ case "$1" in
   fuzz) fuzz "${2:-600}" ;;
   bench)
     configure "$build" -DDROVIK_BENCH=ON
-    cmake --build "$build" -j "$jobs" --target drovik core_benchmark
+    cmake --build "$build" -j "$jobs" --target drovik drovik_floor core_benchmark
     echo "== C++ core"
     "$build/core_benchmark" --benchmark_min_time=0.2s
     echo "== Python, beside pint, astropy and Decimal"

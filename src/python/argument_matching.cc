@@ -36,8 +36,8 @@ void raise_missing(const Parameters& p, PyObject* const* slots) {
 
 }  // namespace
 
-bool match_arguments(const Parameters& p, PyObject* const* args, Py_ssize_t nargs,
-                     PyObject* kwnames, PyObject** slots) {
+bool match_all_arguments(const Parameters& p, PyObject* const* args, Py_ssize_t nargs,
+                         PyObject* kwnames, PyObject** slots) {
   if (nargs > p.count) {
     raise_too_many(p, nargs);
     return false;

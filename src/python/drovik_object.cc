@@ -6,15 +6,10 @@
 #include "python/drovik_type_spec.h"
 
 namespace drovik::python {
-namespace {
-
-// Written once; if two threads create the class at the same time, the first
-// stored wins and the other is dropped.
-std::atomic<PyTypeObject*> g_drovik_type{nullptr};
-
-}  // namespace
-
+// If two threads create the class at the same time, the first stored wins
+// and the other is dropped.
 PyTypeObject* drovik_type() {
+  std::atomic<PyTypeObject*>& g_drovik_type = detail::created_type;
   PyTypeObject* type = g_drovik_type.load(std::memory_order_acquire);
   if (type != nullptr) return type;
   PyObject* created = PyType_FromSpec(&drovik_type_spec());
@@ -28,13 +23,10 @@ PyTypeObject* drovik_type() {
   return expected;
 }
 
-bool is_drovik(PyObject* object) {
-  PyTypeObject* type = g_drovik_type.load(std::memory_order_acquire);
-  return type != nullptr && PyObject_TypeCheck(object, type);
-}
-
 PyObject* wrap(Drovik&& quantity) {
-  PyTypeObject* type = drovik_type();
+  PyTypeObject* type = detail::created_type.load(std::memory_order_acquire);
+  if (type == nullptr) [[unlikely]]
+    type = drovik_type();
   if (type == nullptr) return nullptr;
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;

@@ -5,6 +5,7 @@
 
 #include "python/python_api.h"
 
+#include <atomic>
 #include <cstdint>
 
 #include "python/borrow_counter.h"
@@ -26,12 +27,30 @@ struct DrovikObject {
 // process; nullptr with an exception set if creating it failed.
 PyTypeObject* drovik_type();
 
-// True when `object` is an instance of the class (or of a subtype).
-bool is_drovik(PyObject* object);
+namespace detail {
+// Written once by drovik_type(); nullptr until then.
+inline std::atomic<PyTypeObject*> created_type{nullptr};
+}  // namespace detail
+
+// True when `object` is an instance of the class. The class cannot be
+// subclassed, so this is an exact type test: no walk of a str's or an int's
+// base classes.
+inline bool is_drovik(PyObject* object) {
+  return Py_IS_TYPE(object, detail::created_type.load(std::memory_order_acquire));
+}
 
 // True for an instance whose record was never built.
 inline bool is_unbuilt(PyObject* object) {
   return reinterpret_cast<DrovikObject*>(object)->built == 0;
+}
+
+// The record of a built instance that nobody holds exclusively, or nullptr.
+// For callers that run no Python code while they read it: the check is a
+// silent claim (see Borrow).
+inline const Drovik* readable_quantity(PyObject* object) {
+  if (!is_drovik(object)) return nullptr;
+  auto* self = reinterpret_cast<DrovikObject*>(object);
+  return self->built != 0 && self->borrow.readable() ? &self->quantity : nullptr;
 }
 
 // Raises the TypeError for an instance whose record was never built.

@@ -37,6 +37,12 @@ template <class Forward, class Reflected>
 PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward forward,
                    Reflected reflected) {
   return guarded([&]() -> PyObject* {
+    // Two quantities, the usual case: nothing to coerce.
+    if (modulus == Py_None) {
+      if (const Drovik* a = readable_quantity(left)) {
+        if (const Drovik* b = readable_quantity(right)) return to_python(forward(*a, *b));
+      }
+    }
     if (has_unbuilt_operand(left, right)) return refuse_unbuilt();
     if (is_drovik(left)) {
       if (Borrow quantity = borrow_silent(left)) {
@@ -118,6 +124,11 @@ PyObject* power_slot(PyObject* left, PyObject* right, PyObject* modulus) {
 PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
   return guarded([&]() -> PyObject* {
     if (op < Py_LT || op > Py_GE) return raise_panic("invalid compareop");
+    if (const Drovik* a = readable_quantity(self)) {
+      if (const Drovik* b = readable_quantity(other)) {
+        return to_python(compare(*a, *b, static_cast<CompareOp>(op)));
+      }
+    }
     Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
     if (is_drovik(other) && is_unbuilt(other)) return refuse_unbuilt();

@@ -13,7 +13,18 @@ namespace {
 constexpr std::size_t kSlotCount = 2 * kMaxInternedUnits;
 static_assert(std::has_single_bit(kSlotCount));
 
-std::atomic<const InternedUnit*> g_slots[kSlotCount];
+// A slot holds a unit's address with the top 16 bits of its hash in the
+// address's unused top bits, so a search skips other units without reading
+// them. An address that uses those bits (none does on x86-64 or AArch64
+// Linux today) is simply not interned.
+using Slot = std::atomic<std::uint64_t>;
+constexpr int kTagShift = 48;
+Slot g_slots[kSlotCount];
+
+std::uint64_t tag_of(std::uint64_t hash) { return hash >> kTagShift << kTagShift; }
+const InternedUnit* unit_in(std::uint64_t slot) {
+  return reinterpret_cast<const InternedUnit*>(slot & ((std::uint64_t{1} << kTagShift) - 1));
+}
 // Collections published or about to be; only insertions write it.
 std::atomic<std::size_t> g_count{0};
 
@@ -75,11 +86,12 @@ const InternedUnit* intern(UnitCollection& units) {
   if (units.empty() && identical(units, g_unitless.units())) return &g_unitless;
   if (!can_share(units)) return nullptr;
   std::uint64_t hash = hash_of(units);
+  std::uint64_t tag = tag_of(hash);
   const InternedUnit* result = nullptr;
   std::unique_ptr<InternedUnit> fresh;
-  probe(hash, [&](std::atomic<const InternedUnit*>& slot) {
-    const InternedUnit* found = slot.load(std::memory_order_acquire);
-    while (found == nullptr) {
+  probe(hash, [&](Slot& slot) {
+    std::uint64_t seen = slot.load(std::memory_order_acquire);
+    while (seen == 0) {
       if (!fresh) {
         // Claim room before building, so the table never passes its bound.
         if (g_count.load(std::memory_order_relaxed) >= kMaxInternedUnits) return true;
@@ -88,24 +100,27 @@ const InternedUnit* intern(UnitCollection& units) {
           return true;
         }
         fresh = std::make_unique<InternedUnit>(std::move(units), hash);
+        if (tag_of(reinterpret_cast<std::uintptr_t>(fresh.get())) != 0) return true;
       }
-      if (slot.compare_exchange_strong(found, fresh.get(), std::memory_order_acq_rel,
+      std::uint64_t mine = reinterpret_cast<std::uintptr_t>(fresh.get()) | tag;
+      if (slot.compare_exchange_strong(seen, mine, std::memory_order_acq_rel,
                                        std::memory_order_acquire)) {
         result = fresh.release();
         return true;
       }
-      // Another thread filled the slot first; `found` now holds its unit.
+      // Another thread filled the slot first; `seen` now holds its unit.
     }
-    const UnitCollection& mine = fresh ? fresh->units() : units;
-    if (found->hash() == hash && identical(found->units(), mine)) {
+    if (tag_of(seen) != tag) return false;
+    const InternedUnit* found = unit_in(seen);
+    if (found->hash() == hash && identical(found->units(), fresh ? fresh->units() : units)) {
       result = found;
       return true;
     }
     return false;
   });
   if (fresh) {
-    // Lost a race to an identical collection, or the table had no free slot:
-    // give the collection back and the room claimed for it.
+    // Lost a race to an identical collection, or found no room: give the
+    // collection back and the room claimed for it.
     units = std::move(*fresh).take_units();
     g_count.fetch_sub(1, std::memory_order_relaxed);
   }
