@@ -28,6 +28,20 @@ const InternedUnit* unit_in(std::uint64_t slot) {
 // Collections published or about to be; only insertions write it.
 std::atomic<std::size_t> g_count{0};
 
+// Two bits per published unit in one word of a small filter (a blocked Bloom
+// filter, 8 KB), set before the unit is published. Once the table is full,
+// a new unit, which it could not take anyway, is told absent from the filter
+// alone, without a read of the larger table.
+constexpr std::size_t kFilterWords = kMaxInternedUnits / 8;
+std::atomic<std::uint64_t> g_filter[kFilterWords];
+
+std::atomic<std::uint64_t>& filter_word(std::uint64_t hash) {
+  return g_filter[(hash >> 32) % kFilterWords];
+}
+std::uint64_t filter_bits(std::uint64_t hash) {
+  return (std::uint64_t{1} << ((hash >> 20) & 63)) | (std::uint64_t{1} << ((hash >> 26) & 63));
+}
+
 constinit InternedUnit g_unitless;
 
 std::uint64_t mix(std::uint64_t h, std::uint64_t x) {
@@ -86,6 +100,11 @@ const InternedUnit* intern(UnitCollection& units) {
   if (units.empty() && identical(units, g_unitless.units())) return &g_unitless;
   if (!can_share(units)) return nullptr;
   std::uint64_t hash = hash_of(units);
+  std::uint64_t bits = filter_bits(hash);
+  if (g_count.load(std::memory_order_relaxed) >= kMaxInternedUnits &&
+      (filter_word(hash).load(std::memory_order_relaxed) & bits) != bits) {
+    return nullptr;
+  }
   std::uint64_t tag = tag_of(hash);
   const InternedUnit* result = nullptr;
   std::unique_ptr<InternedUnit> fresh;
@@ -101,6 +120,7 @@ const InternedUnit* intern(UnitCollection& units) {
         }
         fresh = std::make_unique<InternedUnit>(std::move(units), hash);
         if (tag_of(reinterpret_cast<std::uintptr_t>(fresh.get())) != 0) return true;
+        filter_word(hash).fetch_or(bits, std::memory_order_relaxed);
       }
       std::uint64_t mine = reinterpret_cast<std::uintptr_t>(fresh.get()) | tag;
       if (slot.compare_exchange_strong(seen, mine, std::memory_order_acq_rel,

@@ -20,13 +20,15 @@ class UnitRef {
       : bits_(reinterpret_cast<std::uintptr_t>(&shared)) {}
   // Shares the interned collection identical to `units` when there is one or
   // room for one; owns `units` otherwise.
-  UnitRef(UnitCollection units) {  // NOLINT(google-explicit-constructor): a unit, shared or not
+  UnitRef(UnitCollection&& units) {  // NOLINT(google-explicit-constructor): a unit either way
     if (const InternedUnit* shared = intern(units)) {
       bits_ = reinterpret_cast<std::uintptr_t>(shared);
     } else {
       bits_ = reinterpret_cast<std::uintptr_t>(new UnitCollection(std::move(units))) | kOwned;
     }
   }
+
+  UnitRef(const UnitCollection& units) : UnitRef(UnitCollection(units)) {}  // NOLINT
 
   // Copying a shared collection copies the pointer; an owned one is copied.
   UnitRef(const UnitRef& other)
