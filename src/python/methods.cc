@@ -13,6 +13,7 @@
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_rounding.h"
 #include "quantity/quantity_text.h"
+#include "unit/unit_memo.h"
 
 namespace drovik::python {
 namespace {
@@ -93,7 +94,38 @@ PyObject* with_other(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kw
   });
 }
 
+// The usual argument of as_unit and as_number, given by position: a built
+// quantity, or a str that parses. Reading either runs no Python code, so the
+// receiver's claim is silent. Anything else, a failure included, takes the
+// general path, which reports it.
+template <class Operation>
+PyObject* with_quick_other(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames,
+                           Operation operation) {
+  if (kwnames != nullptr || nargs != 1) return nullptr;
+  const Drovik* q = readable_quantity(self);
+  if (q == nullptr) return nullptr;
+  if (const Drovik* other = readable_quantity(args[0])) {
+    return to_python(operation(*q, UnitCoercible::from_quantity_ref(*other)));
+  }
+  if (!PyUnicode_CheckExact(args[0])) return nullptr;
+  Py_ssize_t size = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(args[0], &size);
+  if (utf8 == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  std::optional<UnitRef> unit = parse_unit(std::string_view(utf8, static_cast<std::size_t>(size)));
+  if (!unit) return nullptr;
+  return to_python(operation(*q, UnitCoercible::from_quantity(Drovik{1.0, std::move(*unit)})));
+}
+
 PyObject* as_unit_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
+  PyObject* quick = guarded([&] {
+    return with_quick_other(self, args, nargs, kwnames, [](const Drovik& q, UnitCoercible other) {
+      return as_unit(q, std::move(other));
+    });
+  });
+  if (quick != nullptr || PyErr_Occurred()) return quick;
   return with_other<kAsUnit>(self, args, nargs, kwnames, [](const Drovik& q, UnitCoercible& other) {
     return as_unit(q, std::move(other));
   });
@@ -112,6 +144,12 @@ PyObject* rdiv_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* k
 }
 
 PyObject* as_number_method(PyObject* self, Vector args, Py_ssize_t nargs, PyObject* kwnames) {
+  PyObject* quick = guarded([&] {
+    return with_quick_other(self, args, nargs, kwnames, [](const Drovik& q, UnitCoercible other) {
+      return as_number(q, &other, false);
+    });
+  });
+  if (quick != nullptr || PyErr_Occurred()) return quick;
   return guarded([&]() -> PyObject* {
     PyObject* argv[2];
     if (!match_arguments(kAsNumber, args, nargs, kwnames, argv)) return nullptr;
