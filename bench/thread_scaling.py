@@ -9,14 +9,22 @@ contention alone (1.00x: none), whatever else the machine is doing.
 
     ./dev scaling                       # the interpreter ./dev picks
     DROVIK_PYTHON=python3.14t ./dev scaling
+    ./dev scaling --baseline PATH       # also another build of the module, interleaved
 """
 import argparse
 import decimal
+import importlib.util
+import itertools
 import sys
 import threading
 import time
 
 from drovik import Drovik
+
+try:
+    import _drovik_floor
+except ImportError:  # pragma: no cover - built by ./dev scaling
+    _drovik_floor = None
 
 
 def private_quantities():
@@ -31,11 +39,14 @@ def private_quantities():
     return body
 
 
-SHARED = (Drovik.unit("km/hr") * 12.5, Drovik.unit("m/s"), Drovik.unit("km"), Drovik.unit("m"))
+SHARED = {}  # per build of the module: the same four quantities for every thread
 
 
 def shared_quantities():
-    kmh, ms, km, m = SHARED
+    if Drovik not in SHARED:
+        SHARED[Drovik] = (Drovik.unit("km/hr") * 12.5, Drovik.unit("m/s"), Drovik.unit("km"),
+                          Drovik.unit("m"))
+    kmh, ms, km, m = SHARED[Drovik]
 
     def body():
         kmh.as_unit(ms)
@@ -76,6 +87,35 @@ def parse_and_convert_bound():
     return body
 
 
+def new_unit_each_call():
+    km, xs = Drovik.unit("km"), itertools.count(1.0, 1e-6)
+
+    def body():
+        km ** next(xs)
+
+    return body
+
+
+def custom_unit_each_call():
+    m = Drovik.unit("m") * 201.168
+    s = Drovik.unit("s")
+    custom = Drovik.custom  # bound once, as in the row above
+
+    def body():
+        custom("furlong", "fur", m) / s
+
+    return body
+
+
+def floor_class_method():
+    floor = _drovik_floor.Floor
+
+    def body():
+        floor.unit("km/hr")
+
+    return body
+
+
 def pure_python():
     def body():
         total = 0
@@ -101,6 +141,9 @@ ROWS = [
     ("shared quantities: as_unit, +, str", shared_quantities),
     ('Drovik.unit("km/hr").as_unit("m/s")', parse_and_convert),
     ("the same, Drovik.unit bound to a local", parse_and_convert_bound),
+    ("a new unit each call: km ** x", new_unit_each_call),
+    ("a new custom unit each call, divided by s", custom_unit_each_call),
+    ("reference: class method of a minimal C type", floor_class_method),
     ("reference: pure-Python loop", pure_python),
     ("reference: float /, +, str", float_operations),
     ("reference: shared Decimals /, +, str", shared_decimals),
@@ -131,42 +174,65 @@ def measure(make_body, threads, iterations):
     return operations / (time.perf_counter() - began), sum(cpu) / operations
 
 
+def load_build(path):
+    """The Drovik class of another build of the module, loaded from its file."""
+    spec = importlib.util.spec_from_file_location("drovik", path)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module.Drovik
+
+
 def main():
+    global Drovik
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--iterations", type=int, default=100_000)
     parser.add_argument("--rounds", type=int, default=7)
     parser.add_argument("--markdown", action="store_true", help="print a Markdown table")
     parser.add_argument("--only", default="", help="run only the rows whose name holds this text")
+    parser.add_argument("--baseline", help="another build of the drovik module (.so) to run too")
     args = parser.parse_args()
     gil = getattr(sys, "_is_gil_enabled", lambda: True)()
     print(f"Python {sys.version.split()[0]}, GIL {'enabled' if gil else 'disabled'}, "
           f"{args.iterations} iterations per thread, best of {args.rounds}")
+    builds = {"": Drovik}
+    if args.baseline:
+        builds["before: "] = load_build(args.baseline)
     counts = (1, 2, 4)
     if args.markdown:
         print("\n| workload, per iteration | 1 thread (ops/s) | 2 threads | 4 threads "
               "| CPU per op, 2 threads |")
         print("|---|---:|---:|---:|---:|")
     for name, make_body in ROWS:
-        if args.only not in name:
+        if args.only not in name or (make_body is floor_class_method and _drovik_floor is None):
             continue
-        # Rounds interleave the thread counts, so that a slow spell of the
-        # machine does not fall on one count only; the best of each is kept.
-        # CPU time per operation does not count time the machine took away,
-        # so its ratio shows contention alone: 1.00x is none.
-        rate = dict.fromkeys(counts, 0.0)
-        cost = dict.fromkeys(counts, float("inf"))
+        uses_drovik = "reference" not in name
+        runs = builds if uses_drovik else {"": Drovik}
+        # Rounds interleave the thread counts and the builds, so that a slow
+        # spell of the machine does not fall on one of them only; the best of
+        # each is kept. CPU time per operation does not count time the
+        # machine took away, so its ratio shows contention alone: 1.00x is
+        # none.
+        rate = {(b, n): 0.0 for b in runs for n in counts}
+        cost = {(b, n): float("inf") for b in runs for n in counts}
         for _ in range(args.rounds):
-            for n in counts:
-                r, c = measure(make_body, n, args.iterations)
-                rate[n], cost[n] = max(rate[n], r), min(cost[n], c)
-        ratios = [rate[n] / rate[1] for n in counts[1:]]
-        contention = cost[2] / cost[1]
-        if args.markdown:
-            print(f"| {name} | {rate[1]:,.0f} | {ratios[0]:.2f}x | {ratios[1]:.2f}x "
-                  f"| {contention:.2f}x |")
-        else:
-            print(f"{name:42s} {rate[1]:>12,.0f}/s   2 threads {ratios[0]:.2f}x   "
-                  f"4 threads {ratios[1]:.2f}x   CPU/op at 2 threads {contention:.2f}x")
+            for build, cls in runs.items():
+                Drovik = cls
+                for n in counts:
+                    r, c = measure(make_body, n, args.iterations)
+                    rate[build, n] = max(rate[build, n], r)
+                    cost[build, n] = min(cost[build, n], c)
+        Drovik = builds[""]
+        for build in runs:
+            ratios = [rate[build, n] / rate[build, 1] for n in counts[1:]]
+            contention = cost[build, 2] / cost[build, 1]
+            label = build + name
+            if args.markdown:
+                print(f"| {label} | {rate[build, 1]:,.0f} | {ratios[0]:.2f}x | {ratios[1]:.2f}x "
+                      f"| {contention:.2f}x |")
+            else:
+                print(f"{label:50s} {rate[build, 1]:>12,.0f}/s   2 threads {ratios[0]:.2f}x   "
+                      f"4 threads {ratios[1]:.2f}x   CPU/op at 2 threads {contention:.2f}x")
+
 
 if __name__ == "__main__":
     main()

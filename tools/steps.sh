@@ -217,7 +217,7 @@ case "$1" in
     PYTHONPATH="$PWD/$build/python" "$py" bench/compare_libraries.py "${@:2}"
     ;;
   scaling)
-    build_main drovik
+    build_main drovik drovik_floor
     PYTHONPATH="$PWD/$build/python" "$py" bench/thread_scaling.py "${@:2}"
     ;;
   *) echo "unknown step $1" >&2; exit 2 ;;
