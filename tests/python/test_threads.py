@@ -76,3 +76,56 @@ def test_modules_created_in_parallel_share_one_class():
     run_threads([create] * 8)
     assert len(classes) == 8
     assert all(cls is drovik.Drovik and names == ["Drovik"] for cls, names in classes)
+
+
+# A seeded random program of products, quotients, powers and conversions over
+# catalogue, prefixed, custom, NaN-scaled and -0.0-exponent units. Its results
+# (text, names, saved bytes, or the error) do not depend on what the process
+# remembered before: the same in a fresh process, in this one, and in
+# threads running it together.
+DIFFERENTIAL_PROGRAM = """
+import pickle, random
+from drovik import Drovik as D
+
+def results(seed):
+    rng = random.Random(seed)
+    m = D.unit("m")
+    pool = [D.unit(t) for t in ("km", "hr", "kg.m/s2", "°C", "mmHg", "ms", "Mm")] + [
+        D.empty(), D.custom("league", "lea", m * 4828.032),
+        D.custom("odd", "odd", m * float("nan")), D.unit("ft") ** -0.0]
+    out = []
+    for _ in range(1500):
+        a, b, op = rng.choice(pool), rng.choice(pool), rng.randrange(4)
+        try:
+            if op == 0:
+                q = a * b
+            elif op == 1:
+                q = a / b
+            elif op == 2:
+                q = a ** rng.choice([2, -1, 0.5, 0.0, -0.0, 3, float("nan")])
+            else:
+                q = a.as_unit(b) if rng.random() < 0.5 else a.as_unit(str(b).split(" ", 1)[1][1:-1])
+        except Exception as error:
+            out.append((type(error).__name__, str(error)))
+            continue
+        out.append((str(q), q.descriptive(), pickle.dumps(q)))
+        if len(pool) < 40:
+            pool.append(q)
+    return out
+"""
+
+
+def test_remembered_units_give_the_results_of_a_fresh_process():
+    import pickle
+    import subprocess
+
+    code = DIFFERENTIAL_PROGRAM + "import sys\nsys.stdout.buffer.write(pickle.dumps(results(7)))"
+    child = subprocess.run([sys.executable, "-c", code], capture_output=True, timeout=120)
+    assert child.returncode == 0, child.stderr.decode()
+    fresh = pickle.loads(child.stdout)
+    program = {}
+    exec(DIFFERENTIAL_PROGRAM, program)
+    assert program["results"](7) == fresh
+    outcomes = []
+    run_threads([lambda: outcomes.append(program["results"](7)) for _ in range(3)])
+    assert outcomes == [fresh] * 3
