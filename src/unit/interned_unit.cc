@@ -3,6 +3,7 @@
 #include <bit>
 #include <memory>
 
+#include "base/leak_check.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
@@ -25,6 +26,7 @@ std::uint64_t tag_of(std::uint64_t hash) { return hash >> kTagShift << kTagShift
 const InternedUnit* unit_in(std::uint64_t slot) {
   return reinterpret_cast<const InternedUnit*>(slot & ((std::uint64_t{1} << kTagShift) - 1));
 }
+
 // Collections published or about to be; only insertions write it.
 std::atomic<std::size_t> g_count{0};
 
@@ -126,6 +128,7 @@ const InternedUnit* intern(UnitCollection& units) {
       if (slot.compare_exchange_strong(seen, mine, std::memory_order_acq_rel,
                                        std::memory_order_acquire)) {
         result = fresh.release();
+        keep_for_process(result);
         return true;
       }
       // Another thread filled the slot first; `seen` now holds its unit.
