@@ -107,6 +107,22 @@ def custom_unit_each_call():
     return body
 
 
+SHARED_FLOOR = []
+
+
+def floor_shared_objects():
+    if not SHARED_FLOOR:
+        SHARED_FLOOR.extend([_drovik_floor.Floor.unit("km/hr"), _drovik_floor.Floor.unit("m/s")])
+    f, f2 = SHARED_FLOOR
+
+    def body():
+        f.as_unit(f2)
+        f + f2
+        str(f)
+
+    return body
+
+
 def floor_class_method():
     floor = _drovik_floor.Floor
 
@@ -144,6 +160,7 @@ ROWS = [
     ("a new unit each call: km ** x", new_unit_each_call),
     ("a new custom unit each call, divided by s", custom_unit_each_call),
     ("reference: class method of a minimal C type", floor_class_method),
+    ("reference: shared objects of a minimal C type, same calls", floor_shared_objects),
     ("reference: pure-Python loop", pure_python),
     ("reference: float /, +, str", float_operations),
     ("reference: shared Decimals /, +, str", shared_decimals),
@@ -203,7 +220,7 @@ def main():
               "| CPU per op, 2 threads |")
         print("|---|---:|---:|---:|---:|")
     for name, make_body in ROWS:
-        if args.only not in name or (make_body is floor_class_method and _drovik_floor is None):
+        if args.only not in name or ("minimal C type" in name and _drovik_floor is None):
             continue
         uses_drovik = "reference" not in name
         runs = builds if uses_drovik else {"": Drovik}
