@@ -14,7 +14,7 @@ constexpr const char* kCapsuleName = "drovik.unit_descriptions";
 constexpr std::size_t kLargestCached = 64;
 
 struct Slot {
-  std::optional<UnitCollection> unit;
+  std::optional<UnitRef> unit;  // a shared unit is one pointer, an owned one a copy
   PyObject* description = nullptr;  // strong
 };
 
@@ -76,15 +76,21 @@ DescriptionCache* this_threads_cache() {
   return cache;
 }
 
+// The same unit: one shared unit, or identical collections.
+bool same_unit(const UnitRef& a, const UnitRef& b) {
+  if (a.interned() != nullptr && b.interned() != nullptr) return a.interned() == b.interned();
+  return identical(*a, *b);
+}
+
 }  // namespace
 
-PyObject* cached_unit_description(const UnitCollection& unit, DescribeUnit describe) {
-  DescriptionCache* cache = unit.size() <= kLargestCached ? this_threads_cache() : nullptr;
-  if (cache == nullptr) return describe(unit);
+PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
+  DescriptionCache* cache = unit->size() <= kLargestCached ? this_threads_cache() : nullptr;
+  if (cache == nullptr) return describe(*unit);
   for (const Slot& slot : cache->slots) {
-    if (slot.unit && identical(*slot.unit, unit)) return Py_NewRef(slot.description);
+    if (slot.unit && same_unit(*slot.unit, unit)) return Py_NewRef(slot.description);
   }
-  PyObject* description = describe(unit);
+  PyObject* description = describe(*unit);
   if (description == nullptr) return nullptr;
   Slot& slot = cache->slots[cache->next];
   cache->next = (cache->next + 1) % cache->slots.size();

@@ -8,7 +8,7 @@
 
 #include "python/python_api.h"
 
-#include "unit/unit_collection.h"
+#include "unit/unit_ref.h"
 
 namespace drovik::python {
 
@@ -17,7 +17,7 @@ using DescribeUnit = PyObject* (*)(const UnitCollection&);
 // A new reference to the description of `unit`: the one this thread made
 // lately for an identical collection, or a new one from `describe`. nullptr
 // with an exception set on failure.
-PyObject* cached_unit_description(const UnitCollection& unit, DescribeUnit describe);
+PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe);
 
 }  // namespace drovik::python
 

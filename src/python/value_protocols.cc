@@ -378,7 +378,7 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
     if (!restore) return nullptr;
     std::string value;
     put_double(value, q.value);
-    PyObject* unit = cached_unit_description(*q.unit, describe_unit);
+    PyObject* unit = cached_unit_description(q.unit, describe_unit);
     if (unit == nullptr) return nullptr;
     return Py_BuildValue("(O(NN))", restore.get(), bytes_of(value), unit);
   });
