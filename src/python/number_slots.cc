@@ -5,6 +5,9 @@
 // of the operation itself are raised.
 #include "python/number_slots.h"
 
+#include <cstdint>
+#include <optional>
+
 #include "python/coercion.h"
 #include "python/receiver_call.h"
 #include "python/results.h"
@@ -30,6 +33,21 @@ bool has_unbuilt_operand(PyObject* left, PyObject* right) {
   return (is_drovik(left) && is_unbuilt(left)) || (is_drovik(right) && is_unbuilt(right));
 }
 
+// A float, or an int that fits 32 bits, as the unitless quantity coercion
+// makes of it; nothing for anything else. Reads exact types only, calls
+// nothing.
+std::optional<Drovik> quick_number(PyObject* object) {
+  if (PyFloat_CheckExact(object)) return Drovik{PyFloat_AS_DOUBLE(object), UnitRef()};
+  if (PyLong_CheckExact(object)) {
+    auto* integer = reinterpret_cast<PyLongObject*>(object);
+    if (!PyUnstable_Long_IsCompact(integer)) return std::nullopt;
+    Py_ssize_t value = PyUnstable_Long_CompactValue(integer);
+    if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+    return Drovik{static_cast<double>(value), UnitRef()};
+  }
+  return std::nullopt;
+}
+
 // Forward(quantity, other) when the left operand is the quantity,
 // Reflected(quantity, other) when only the right one is. Both claims are
 // silent: from the claim to the result, no Python code runs.
@@ -37,10 +55,14 @@ template <class Forward, class Reflected>
 PyObject* dispatch(PyObject* left, PyObject* right, PyObject* modulus, Forward forward,
                    Reflected reflected) {
   return guarded([&]() -> PyObject* {
-    // Two quantities, the usual case: nothing to coerce.
+    // The usual cases, two quantities or a quantity and a plain number:
+    // nothing to coerce.
     if (modulus == Py_None) {
       if (const Drovik* a = readable_quantity(left)) {
         if (const Drovik* b = readable_quantity(right)) return to_python(forward(*a, *b));
+        if (std::optional<Drovik> b = quick_number(right)) return to_python(forward(*a, *b));
+      } else if (const Drovik* b = readable_quantity(right)) {
+        if (std::optional<Drovik> a = quick_number(left)) return to_python(reflected(*b, *a));
       }
     }
     if (has_unbuilt_operand(left, right)) return refuse_unbuilt();
