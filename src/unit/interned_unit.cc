@@ -7,6 +7,9 @@
 #include "unit/unit_text.h"
 
 namespace drovik {
+
+constinit InternedUnit detail::g_unitless;
+
 namespace {
 
 // Open addressing with linear probing, at most half full, so a miss reads a
@@ -43,8 +46,6 @@ std::atomic<std::uint64_t>& filter_word(std::uint64_t hash) {
 std::uint64_t filter_bits(std::uint64_t hash) {
   return (std::uint64_t{1} << ((hash >> 20) & 63)) | (std::uint64_t{1} << ((hash >> 26) & 63));
 }
-
-constinit InternedUnit g_unitless;
 
 std::uint64_t mix(std::uint64_t h, std::uint64_t x) {
   h ^= x + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
@@ -96,10 +97,8 @@ std::string_view InternedUnit::symbol_text() const {
   return *text;
 }
 
-const InternedUnit& unitless_unit() { return g_unitless; }
-
 const InternedUnit* intern(UnitCollection& units) {
-  if (units.empty() && identical(units, g_unitless.units())) return &g_unitless;
+  if (units.empty() && identical(units, unitless_unit().units())) return &unitless_unit();
   if (!can_share(units)) return nullptr;
   std::uint64_t hash = hash_of(units);
   std::uint64_t bits = filter_bits(hash);

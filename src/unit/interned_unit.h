@@ -47,8 +47,15 @@ class InternedUnit {
   mutable std::atomic<const std::string*> symbol_text_{nullptr};
 };
 
-// The unitless collection (no entries, zero dimensions, scale 1.0).
-const InternedUnit& unitless_unit();
+namespace detail {
+// Constant-initialised in interned_unit.cc, so usable before any other
+// static initialiser runs.
+extern InternedUnit g_unitless;
+}  // namespace detail
+
+// The unitless collection (no entries, zero dimensions, scale 1.0). Inline:
+// every plain number used as an operand is a quantity in this unit.
+inline const InternedUnit& unitless_unit() { return detail::g_unitless; }
 
 // The interned collection identical to `units` (bit for bit, as identical()
 // compares), publishing `units` when none is and there is room. nullptr when
