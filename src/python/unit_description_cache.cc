@@ -2,14 +2,15 @@
 
 #include <array>
 #include <atomic>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "python/once.h"
 
 namespace drovik::python {
 namespace {
 
-constexpr const char* kCapsuleName = "drovik.unit_descriptions";
 // Larger collections are described afresh: the cache keeps copies.
 constexpr std::size_t kLargestCached = 64;
 
@@ -30,14 +31,26 @@ struct DescriptionCache {
   }
 };
 
+void free_cache(PyObject* capsule);
+
+// The capsule's name, which is also its key in the thread state's dict. It
+// names this loaded copy of the module: another build loaded into the same
+// process (a benchmark's baseline) keeps its own cache, whose layout may
+// differ, under another name.
+const char* capsule_name() {
+  static const std::string name =
+      "drovik.unit_descriptions@" + std::to_string(reinterpret_cast<std::uintptr_t>(&free_cache));
+  return name.c_str();
+}
+
 void free_cache(PyObject* capsule) {
-  delete static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, kCapsuleName));
+  delete static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, capsule_name()));
 }
 
 std::atomic<PyObject*> g_key{nullptr};
 
 PyObject* capsule_key() {
-  return once(g_key, [] { return PyUnicode_InternFromString(kCapsuleName); });
+  return once(g_key, [] { return PyUnicode_InternFromString(capsule_name()); });
 }
 
 // This thread's cache, made on first use; nullptr (no exception) when there
@@ -55,13 +68,13 @@ DescriptionCache* this_threads_cache() {
     return nullptr;
   }
   if (capsule != nullptr) {
-    auto* cache = static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, kCapsuleName));
+    auto* cache = static_cast<DescriptionCache*>(PyCapsule_GetPointer(capsule, capsule_name()));
     Py_DECREF(capsule);  // the dict keeps it
     if (cache == nullptr) PyErr_Clear();
     return cache;
   }
   auto* cache = new DescriptionCache;
-  capsule = PyCapsule_New(cache, kCapsuleName, free_cache);
+  capsule = PyCapsule_New(cache, capsule_name(), free_cache);
   if (capsule == nullptr) {
     delete cache;
     PyErr_Clear();
