@@ -421,7 +421,7 @@ PyObject* format_method(PyObject* self, PyObject* spec) {
     if (!number) return nullptr;
     TextBuffer unit;
     unit.push_back(' ');
-    append_unit_text(unit, *q.unit);
+    append_unit_text(unit, q.unit);
     Owned unit_text(text_to_python(unit.view()));
     if (!unit_text) return nullptr;
     return PyUnicode_Concat(number.get(), unit_text.get());

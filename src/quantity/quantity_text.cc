@@ -4,23 +4,11 @@
 #include "unit/unit_text.h"
 
 namespace drovik {
-namespace {
-
-// An interned collection keeps its text; others are rendered each time.
-void append_unit_symbols(TextBuffer& out, const UnitRef& unit) {
-  if (const InternedUnit* shared = unit.interned()) {
-    out.append(shared->symbol_text());
-  } else {
-    append_unit_text(out, *unit);
-  }
-}
-
-}  // namespace
 
 void append_text(TextBuffer& out, const Drovik& q) {
   append_decimal_text(out, q.value);
   out.push_back(' ');
-  append_unit_symbols(out, q.unit);
+  append_unit_text(out, q.unit);
 }
 
 void append_descriptive(TextBuffer& out, const Drovik& q) {

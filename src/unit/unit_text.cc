@@ -109,6 +109,14 @@ void append_descriptive_unit_text(TextBuffer& out, const UnitCollection& units) 
   append_rendering<&SingleUnit::name>(out, units);
 }
 
+void append_unit_text(TextBuffer& out, const UnitRef& unit) {
+  if (const InternedUnit* shared = unit.interned()) {
+    out.append(shared->symbol_text());
+  } else {
+    append_unit_text(out, *unit);
+  }
+}
+
 std::string as_string(const UnitCollection& units) {
   TextBuffer out;
   append_unit_text(out, units);

@@ -7,6 +7,7 @@
 
 #include "text/text_buffer.h"
 #include "unit/unit_collection.h"
+#include "unit/unit_ref.h"
 
 namespace drovik {
 
@@ -19,6 +20,9 @@ std::string as_string(const UnitCollection& units);
 std::string as_descriptive_string(const UnitCollection& units);
 
 void append_unit_text(TextBuffer& out, const UnitCollection& units);
+// The same for a quantity's unit: an interned unit's text is rendered once
+// and kept.
+void append_unit_text(TextBuffer& out, const UnitRef& unit);
 void append_descriptive_unit_text(TextBuffer& out, const UnitCollection& units);
 
 }  // namespace drovik
