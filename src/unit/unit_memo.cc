@@ -80,46 +80,46 @@ UnitRef remembered(const InternedUnit* a, std::uint64_t b, Operation operation, 
   return result;
 }
 
-std::uint64_t address(const InternedUnit* unit) { return reinterpret_cast<std::uintptr_t>(unit); }
+// `compute`'s result for a and b, remembered when both are interned.
+template <class Compute>
+UnitRef combined(const UnitRef& a, const UnitRef& b, Operation operation, Compute compute) {
+  const InternedUnit* x = a.interned();
+  const InternedUnit* y = b.interned();
+  if (x == nullptr || y == nullptr) return UnitRef(compute());
+  return remembered(x, reinterpret_cast<std::uintptr_t>(y), operation, compute);
+}
 
 }  // namespace
 
 std::optional<UnitRef> parse_unit(std::string_view text) {
-  if (text.size() > kMemoTextSize) {
-    std::optional<UnitCollection> parsed = from_unit_name(text);
-    if (!parsed) return std::nullopt;
-    return UnitRef(std::move(*parsed));
-  }
-  std::uint64_t hash = text_hash(text);
-  TextSlot& slot = t_texts[hash % kTextSlots];
-  if (slot.unit != nullptr && slot.hash == hash && slot.size == text.size() &&
-      std::memcmp(slot.text, text.data(), text.size()) == 0) {
-    return UnitRef(*slot.unit);
+  TextSlot* slot = nullptr;
+  std::uint64_t hash = 0;
+  if (text.size() <= kMemoTextSize) {
+    hash = text_hash(text);
+    slot = &t_texts[hash % kTextSlots];
+    if (slot->unit != nullptr && slot->hash == hash && slot->size == text.size() &&
+        std::memcmp(slot->text, text.data(), text.size()) == 0) {
+      return UnitRef(*slot->unit);
+    }
   }
   std::optional<UnitCollection> parsed = from_unit_name(text);
   if (!parsed) return std::nullopt;
   UnitRef result(std::move(*parsed));
-  if (const InternedUnit* shared = result.interned()) {
-    slot.hash = hash;
-    slot.unit = shared;
-    slot.size = static_cast<std::uint8_t>(text.size());
-    std::memcpy(slot.text, text.data(), text.size());
+  if (const InternedUnit* shared = result.interned(); shared != nullptr && slot != nullptr) {
+    slot->hash = hash;
+    slot->unit = shared;
+    slot->size = static_cast<std::uint8_t>(text.size());
+    std::memcpy(slot->text, text.data(), text.size());
   }
   return result;
 }
 
 UnitRef multiply_units(const UnitRef& a, const UnitRef& b) {
-  const InternedUnit* x = a.interned();
-  const InternedUnit* y = b.interned();
-  if (x == nullptr || y == nullptr) return UnitRef(mul(*a, *b));
-  return remembered(x, address(y), Operation::kMultiply, [&] { return mul(*a, *b); });
+  return combined(a, b, Operation::kMultiply, [&] { return mul(*a, *b); });
 }
 
 UnitRef divide_units(const UnitRef& a, const UnitRef& b) {
-  const InternedUnit* x = a.interned();
-  const InternedUnit* y = b.interned();
-  if (x == nullptr || y == nullptr) return UnitRef(div(*a, *b));
-  return remembered(x, address(y), Operation::kDivide, [&] { return div(*a, *b); });
+  return combined(a, b, Operation::kDivide, [&] { return div(*a, *b); });
 }
 
 UnitRef power_of_units(const UnitRef& a, double p) {
