@@ -1,32 +1,16 @@
 #include "python/drovik_object.h"
 
-#include <atomic>
 #include <new>
 
 #include "python/drovik_type_spec.h"
 
 namespace drovik::python {
-// If two threads create the class at the same time, the first stored wins
-// and the other is dropped.
-PyTypeObject* drovik_type() {
-  std::atomic<PyTypeObject*>& g_drovik_type = detail::created_type;
-  PyTypeObject* type = g_drovik_type.load(std::memory_order_acquire);
-  if (type != nullptr) return type;
-  PyObject* created = PyType_FromSpec(&drovik_type_spec());
-  if (created == nullptr) return nullptr;
-  PyTypeObject* expected = nullptr;
-  if (g_drovik_type.compare_exchange_strong(expected, reinterpret_cast<PyTypeObject*>(created),
-                                            std::memory_order_acq_rel)) {
-    return reinterpret_cast<PyTypeObject*>(created);
-  }
-  Py_DECREF(created);
-  return expected;
+PyTypeObject* detail::make_drovik_type() {
+  return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&drovik_type_spec()));
 }
 
 PyObject* wrap(Drovik&& quantity) {
-  PyTypeObject* type = detail::created_type.load(std::memory_order_acquire);
-  if (type == nullptr) [[unlikely]]
-    type = drovik_type();
+  PyTypeObject* type = drovik_type();
   if (type == nullptr) return nullptr;
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;

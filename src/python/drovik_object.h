@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "python/borrow_counter.h"
+#include "python/once.h"
 #include "quantity/drovik.h"
 
 namespace drovik::python {
@@ -23,14 +24,15 @@ struct DrovikObject {
   std::uint8_t built;
 };
 
+namespace detail {
+// Set once by drovik_type(); nullptr until then.
+inline std::atomic<PyTypeObject*> created_type{nullptr};
+PyTypeObject* make_drovik_type();
+}  // namespace detail
+
 // The class object, created on first use and kept for the life of the
 // process; nullptr with an exception set if creating it failed.
-PyTypeObject* drovik_type();
-
-namespace detail {
-// Written once by drovik_type(); nullptr until then.
-inline std::atomic<PyTypeObject*> created_type{nullptr};
-}  // namespace detail
+inline PyTypeObject* drovik_type() { return once(detail::created_type, detail::make_drovik_type); }
 
 // True when `object` is an instance of the class. The class cannot be
 // subclassed, so this is an exact type test: no walk of a str's or an int's

@@ -216,13 +216,13 @@ class CollectionReader {
     return true;
   }
 
-  std::optional<UnitCollection> finish() {
+  std::optional<UnitRef> finish() {
     if (!caches_agree_with_entries(unit_)) {
       PyErr_SetString(PyExc_ValueError,
                       "Drovik state: the saved dimensions or scale disagree with the units");
       return std::nullopt;
     }
-    return std::move(unit_);
+    return UnitRef(std::move(unit_));
   }
 
  private:
@@ -232,11 +232,6 @@ class CollectionReader {
 PyObject* restored(double value, std::optional<UnitRef>&& unit) {
   if (!unit) return nullptr;
   return wrap(Drovik{value, std::move(*unit)});
-}
-
-PyObject* restored(double value, std::optional<UnitCollection>&& unit) {
-  if (!unit) return nullptr;
-  return wrap(Drovik{value, UnitRef(std::move(*unit))});
 }
 
 // Version 1.
@@ -335,7 +330,7 @@ std::optional<SingleUnit> read_unit_item(PyObject* item, SharedTexts& texts) {
   return restore_unit(state);
 }
 
-std::optional<UnitCollection> read_unit_tuple(PyObject* item) {
+std::optional<UnitRef> read_unit_tuple(PyObject* item) {
   if (!read_tuple(item, 2, "the unit")) return std::nullopt;
   PyObject* units = PyTuple_GET_ITEM(item, 0);
   const char* numbers = nullptr;

@@ -28,7 +28,7 @@ Drovik empty() { return Drovik{1.0, UnitRef()}; }
 Drovik custom(std::string_view name, std::string_view abbr, const UnitCoercible& definition) {
   const Drovik& d = definition.quantity();
   double k = d.unit->scale() * d.value;
-  return Drovik{1.0, UnitRef(UnitCollection(SingleUnit::custom(name, abbr, k, d.unit->dimensions())))};
+  return Drovik{1.0, UnitCollection(SingleUnit::custom(name, abbr, k, d.unit->dimensions()))};
 }
 
 }  // namespace drovik

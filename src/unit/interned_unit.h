@@ -28,7 +28,8 @@ inline constexpr std::size_t kMaxInternedEntries = 8;
 class InternedUnit {
  public:
   InternedUnit() = default;
-  InternedUnit(UnitCollection&& units, std::uint64_t hash) : units_(std::move(units)), hash_(hash) {}
+  InternedUnit(UnitCollection&& units, std::uint64_t hash)
+      : units_(std::move(units)), hash_(hash) {}
   InternedUnit(const InternedUnit&) = delete;
   InternedUnit& operator=(const InternedUnit&) = delete;
 
