@@ -14,7 +14,9 @@ module (its .so file), timed beside this one as "before".
 """
 import argparse
 import datetime
+import decimal
 import importlib.util
+import itertools
 import os
 import pickle
 import platform
@@ -116,31 +118,29 @@ def load_build(path):
     return module
 
 
+# The module each library's setup needs; decimal is always there.
+SETUP_NEEDS = {"drovik": "drovik", "floor": "_drovik_floor", "pint": "pint", "astropy": "u",
+               "Decimal": "decimal"}
+
+
 def namespace(library, module=None):
     """The globals a library's statements run in, or None if it is missing."""
-    modules = {"drovik": module or drovik, "floor": _drovik_floor, "pint": pint, "astropy": u,
-               "Decimal": True}
-    if modules[library] is None:
-        return None
-    import decimal
-    import itertools
     names = {"drovik": module or drovik, "_drovik_floor": _drovik_floor, "pint": pint, "u": u,
              "decimal": decimal, "itertools": itertools}
+    if names[SETUP_NEEDS[library]] is None:
+        return None
     exec(SETUP[library], names)
     return names
 
 
-def timers(statements, names, budget):
-    """A calibrated (timer, number) per statement, by thread CPU time."""
-    out = []
-    for statement in statements:
-        if statement is None or names is None:
-            out.append(None)
-            continue
-        timer = timeit.Timer(statement, timer=time.thread_time, globals=names)
-        number, _ = timer.autorange()
-        out.append((timer, max(1, int(number * budget / 0.2))))
-    return out
+def timer(statement, names, budget):
+    """A calibrated (timer, number) for the statement, by thread CPU time, or
+    None when its library is missing."""
+    if names is None:
+        return None
+    calibrated = timeit.Timer(statement, timer=time.thread_time, globals=names)
+    number, _ = calibrated.autorange()
+    return calibrated, max(1, int(number * budget / 0.2))
 
 
 def interleaved(cells, rounds):
@@ -152,6 +152,8 @@ def interleaved(cells, rounds):
                 timer, number = cell
                 sample.append(timer.timeit(number) / number * 1e9)
     return [statistics.median(s) if s else None for s in samples]
+
+
 def rss_per_quantity(make, count):
     """Resident memory added per live object, measured in a child process. The
     list that keeps them is allocated first, so its slots are not counted."""
@@ -272,14 +274,12 @@ def main():
     names = {library: namespace(library) for library in LIBRARIES}
     before = namespace("drovik", baseline) if baseline else None
     cells = []
-    for statements in ROWS.values():
-        row = timers([statements[0]], names["drovik"], budget)
-        row += timers([statements[0]], before, budget)
-        for library, statement in zip(LIBRARIES[1:], statements[1:]):
-            row += timers([statement], names[library], budget)
-        cells.append(row)
-    flat = interleaved([c for row in cells for c in row], rounds)
-    width = len(cells[0])
+    for drovik_statement, *others in ROWS.values():
+        cells.append(timer(drovik_statement, names["drovik"], budget))
+        cells.append(timer(drovik_statement, before, budget))
+        cells += [timer(s, names[library], budget) for library, s in zip(LIBRARIES[1:], others)]
+    flat = interleaved(cells, rounds)
+    width = len(LIBRARIES) + 1  # the baseline beside drovik
     results = [flat[i:i + width] for i in range(0, len(flat), width)]
 
     lines = [
@@ -296,8 +296,7 @@ def main():
 
     new_cells = []
     for statement in NEW_UNITS.values():
-        new_cells += timers([statement], names["drovik"], budget)
-        new_cells += timers([statement], before, budget)
+        new_cells += [timer(statement, names["drovik"], budget), timer(statement, before, budget)]
     flat = interleaved(new_cells, rounds)
     fresh = ["", "Workloads that make a new distinct unit on every call (ns):", "",
              "| workload | drovik ns | before ns | drovik/before |", "|---|---:|---:|---:|"]
