@@ -3,6 +3,7 @@
 #include <bit>
 #include <memory>
 
+#include "base/keyed_hash.h"
 #include "base/leak_check.h"
 #include "unit/unit_text.h"
 
@@ -12,10 +13,9 @@ constinit InternedUnit detail::g_unitless;
 
 namespace {
 
-// Open addressing with linear probing, at most half full, so a miss reads a
-// few neighbouring slots.
-constexpr std::size_t kSlotCount = 2 * kMaxInternedUnits;
+constexpr std::size_t kSlotCount = kInternedSlotCount;
 static_assert(std::has_single_bit(kSlotCount));
+static_assert(kMaxProbes < kSlotCount);
 
 // A slot holds a unit's address with the top 16 bits of its hash in the
 // address's unused top bits, so a search skips other units without reading
@@ -47,19 +47,25 @@ std::uint64_t filter_bits(std::uint64_t hash) {
   return (std::uint64_t{1} << ((hash >> 20) & 63)) | (std::uint64_t{1} << ((hash >> 26) & 63));
 }
 
-std::uint64_t mix(std::uint64_t h, std::uint64_t x) {
-  h ^= x + 0x9e3779b97f4a7c15ULL + (h << 6) + (h >> 2);
-  return h * 0xff51afd7ed558ccdULL;
+}  // namespace
+
+// Every field identical() compares, bit for bit: collections that differ
+// only in a dimension's last bit hash apart.
+std::uint64_t interned_hash(const UnitCollection& units) {
+  KeyedHash hash;
+  hash.add(units.size()).add(std::bit_cast<std::uint64_t>(units.scale()));
+  for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+    hash.add(std::bit_cast<std::uint64_t>(units.dimensions()[k]));
+  }
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    hash.add(units[i].unit.identity_hash()).add(std::bit_cast<std::uint64_t>(units[i].exponent));
+  }
+  return hash.finish();
 }
 
-std::uint64_t hash_of(const UnitCollection& units) {
-  std::uint64_t h = mix(units.size(), std::bit_cast<std::uint64_t>(units.scale()));
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    h = mix(h, units[i].unit.identity_hash());
-    h = mix(h, std::bit_cast<std::uint64_t>(units[i].exponent));
-  }
-  return h ^ (h >> 29);
-}
+std::size_t interned_home_slot(std::uint64_t hash) { return hash & (kInternedSlotCount - 1); }
+
+namespace {
 
 bool can_share(const UnitCollection& units) {
   if (units.size() > kMaxInternedEntries) return false;
@@ -69,12 +75,13 @@ bool can_share(const UnitCollection& units) {
   return true;
 }
 
-// Walks the probe sequence of `hash` from its first slot; `visit` returns
-// true to stop. Slots are filled and never emptied, so an empty slot ends
-// every search.
+// Walks the first kMaxProbes slots of `hash`'s probe sequence; `visit`
+// returns true to stop. Slots are filled and never emptied, so an empty slot
+// ends every search; a collection is only ever published within its first
+// kMaxProbes slots, so none is missed past them.
 template <class Visit>
 void probe(std::uint64_t hash, Visit visit) {
-  for (std::size_t n = 0, i = hash & (kSlotCount - 1); n < kSlotCount;
+  for (std::size_t n = 0, i = interned_home_slot(hash); n < kMaxProbes;
        ++n, i = (i + 1) & (kSlotCount - 1)) {
     if (visit(g_slots[i])) return;
   }
@@ -100,8 +107,12 @@ std::string_view InternedUnit::symbol_text() const {
 const InternedUnit* intern(UnitCollection& units) {
   if (units.empty() && identical(units, unitless_unit().units())) return &unitless_unit();
   if (!can_share(units)) return nullptr;
-  std::uint64_t hash = hash_of(units);
+  std::uint64_t hash = interned_hash(units);
   std::uint64_t bits = filter_bits(hash);
+  // Relaxed loads suffice: a unit's filter bits are set before its slot is
+  // published (with release), and a reader that misses bits set a moment ago
+  // would not have found that unit's slot either; it then owns its
+  // collection, which changes memory, never a result.
   if (g_count.load(std::memory_order_relaxed) >= kMaxInternedUnits &&
       (filter_word(hash).load(std::memory_order_relaxed) & bits) != bits) {
     return nullptr;
@@ -113,7 +124,9 @@ const InternedUnit* intern(UnitCollection& units) {
     std::uint64_t seen = slot.load(std::memory_order_acquire);
     while (seen == 0) {
       if (!fresh) {
-        // Claim room before building, so the table never passes its bound.
+        // Claim room before building, so the table never passes its bound:
+        // the fetch_add enforces it, the relaxed load before it only spares
+        // a write once the table is full.
         if (g_count.load(std::memory_order_relaxed) >= kMaxInternedUnits) return true;
         if (g_count.fetch_add(1, std::memory_order_relaxed) >= kMaxInternedUnits) {
           g_count.fetch_sub(1, std::memory_order_relaxed);

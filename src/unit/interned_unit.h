@@ -24,6 +24,13 @@ namespace drovik {
 
 inline constexpr std::size_t kMaxInternedUnits = 8192;
 inline constexpr std::size_t kMaxInternedEntries = 8;
+// Open addressing with linear probing, at most half full, so a search reads
+// a few neighbouring slots, and never more than kMaxProbes: a collection
+// whose first kMaxProbes slots are all taken by others stays owned by its
+// quantity. With random slots that is rare (the hash is keyed per process);
+// with crafted ones it bounds what a search costs.
+inline constexpr std::size_t kInternedSlotCount = 2 * kMaxInternedUnits;
+inline constexpr std::size_t kMaxProbes = 32;
 
 class InternedUnit {
  public:
@@ -64,6 +71,11 @@ inline const InternedUnit& unitless_unit() { return detail::g_unitless; }
 // kMaxInternedEntries units, or the table is full; `units` is then left
 // as it was.
 const InternedUnit* intern(UnitCollection& units);
+
+// The table's hash of `units`, and the slot a search for it starts at; for
+// tests of how evenly collections spread.
+std::uint64_t interned_hash(const UnitCollection& units);
+std::size_t interned_home_slot(std::uint64_t hash);
 
 // How many collections the table holds, for tests and the guide's figures.
 std::size_t interned_unit_count();

@@ -53,7 +53,9 @@ class UnitRef {
   const InternedUnit* interned() const { return is_owned() ? nullptr : shared(); }
 
  private:
-  static constexpr std::uintptr_t kOwned = 1;  // both pointees are 8-byte aligned
+  // The low bit of an address tells the two kinds apart; it is free in both.
+  static constexpr std::uintptr_t kOwned = 1;
+  static_assert(alignof(InternedUnit) > kOwned && alignof(UnitCollection) > kOwned);
 
   static std::uintptr_t unitless_bits() {
     return reinterpret_cast<std::uintptr_t>(&unitless_unit());

@@ -2,14 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <iterator>
 #include <limits>
 #include <random>
 #include <thread>
 #include <vector>
 
+#include "catalogue/prefix_table.h"
+#include "catalogue/unit_table.h"
 #include "test_helpers.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_memo.h"
@@ -24,6 +29,12 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 const DimensionVector kLength{{0, 0, 0, 0, 0, 1, 0, 0}};
 
 UnitRef shared(const char* text) { return UnitRef(units_of(text)); }
+
+// Ends a death-test child with a reason the parent's failure message shows.
+[[noreturn]] void child_fails(const char* why) {
+  std::fprintf(stderr, "%s\n", why);
+  std::exit(1);
+}
 
 TEST(SharedUnits, IdenticalCollectionsAreStoredOnce) {
   EXPECT_NE(shared("km/hr").interned(), nullptr);
@@ -46,6 +57,9 @@ TEST(SharedUnits, CustomAndLongCollectionsStayOwned) {
   UnitRef copy = league;
   EXPECT_NE(&*copy, &*league);
   EXPECT_TRUE(identical(*copy, *league));
+  UnitRef eight = shared("m.s.kg.A.K.mol.cd.USD");
+  EXPECT_EQ(eight->size(), kMaxInternedEntries);
+  EXPECT_NE(eight.interned(), nullptr);
   UnitRef nine = shared("m.s.kg.A.K.mol.cd.USD.km");
   EXPECT_EQ(nine->size(), kMaxInternedEntries + 1);
   EXPECT_EQ(nine.interned(), nullptr);
@@ -90,10 +104,12 @@ TEST(SharedUnits, MemoisedResultsMatchFreshOnes) {
 }
 
 // Threads publish the same new collections in different orders: each must
-// get the one shared copy, whoever published it. Run under ThreadSanitizer
-// by ./dev sanitize.
+// get the one shared copy, whoever published it, and the table counts each
+// once (the losers of a race give their claimed room back). Run under
+// ThreadSanitizer by ./dev sanitize.
 TEST(SharedUnits, ThreadsPublishingTogetherShareOneCopy) {
   constexpr int kThreads = 4, kUnits = 300;
+  std::size_t before = interned_unit_count();
   std::vector<std::vector<const InternedUnit*>> seen(kThreads,
                                                      std::vector<const InternedUnit*>(kUnits));
   std::vector<std::thread> threads;
@@ -113,6 +129,94 @@ TEST(SharedUnits, ThreadsPublishingTogetherShareOneCopy) {
     ASSERT_NE(seen[0][i], nullptr);
     for (int t = 1; t < kThreads; ++t) ASSERT_EQ(seen[t][i], seen[0][i]) << i;
   }
+  EXPECT_EQ(interned_unit_count(), before + kUnits);
+}
+
+// Families of collections programs make, and one a crafted pickle makes
+// (the same unit with its dimensions off in the last bits).
+std::map<std::string, std::vector<UnitCollection>> natural_families() {
+  std::map<std::string, std::vector<UnitCollection>> families;
+  UnitCollection m = units_of("m"), s = units_of("s"), kg = units_of("kg");
+  for (int k = 1; k <= 1000; ++k) families["m**k"].push_back(pow(m, k));
+  for (int k = -1000; k <= 1000; ++k) families["m**(k/2)"].push_back(pow(m, k / 2.0));
+  for (int k = -500; k <= 500; ++k) families["m**2**k"].push_back(pow(m, std::ldexp(1.0, k)));
+  for (int a = -6; a <= 6; ++a) {
+    for (int b = -6; b <= 6; ++b) {
+      for (int c = -6; c <= 6; ++c) {
+        families["m**a*s**b*kg**c"].push_back(mul(mul(pow(m, a), pow(s, b)), pow(kg, c)));
+      }
+    }
+  }
+  for (const UnitPrefix& prefix : kPrefixes) {
+    for (const UnitDef& row : kUnitTable) {
+      families["prefixed"].emplace_back(SingleUnit::with_prefix(prefix, row));
+    }
+  }
+  for (int k = 0; k < 2000; ++k) {
+    DimensionVector length = kLength;
+    length[5] = 1.0 + k * 0x1p-52;
+    UnitCollection unit(length, 1.0);
+    unit.insert(SingleUnit::from_row(kBaseUnits[5]), 1.0);
+    families["m, dimension bits"].push_back(std::move(unit));
+  }
+  return families;
+}
+
+// Each family's home slots are about as many, and as evenly filled, as n
+// random slots would be: no family piles onto a few slots.
+TEST(SharedUnits, NaturalFamiliesSpreadLikeRandomSlots) {
+  const double slots = kInternedSlotCount;
+  for (const auto& [family, units] : natural_families()) {
+    std::map<std::size_t, int> load;
+    for (const UnitCollection& unit : units) ++load[interned_home_slot(interned_hash(unit))];
+    double n = static_cast<double>(units.size());
+    double expected = slots * (1 - std::pow(1 - 1 / slots, n));
+    int fullest = 0;
+    for (const auto& [slot, count] : load) fullest = std::max(fullest, count);
+    EXPECT_GE(static_cast<double>(load.size()), expected - 4 * std::sqrt(expected))
+        << family << ": " << units.size() << " collections reach " << load.size()
+        << " home slots, random ones about " << expected;
+    EXPECT_LE(fullest, 6) << family << ": " << fullest << " collections share one home slot";
+  }
+}
+
+// Collections that share a home slot take its neighbours, up to kMaxProbes
+// of them; one more is not shared, and no search walks further. Crafted in
+// a child process, so that other tests keep a nearly empty table.
+TEST(SharedUnits, ASearchReadsAtMostMaxProbesSlots) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // km raised to many exponents, kept when they home where the first does.
+        UnitCollection km = units_of("km");
+        std::vector<UnitCollection> same_home;
+        std::size_t home = interned_home_slot(interned_hash(pow(km, 2.0)));
+        for (int i = 0; same_home.size() <= kMaxProbes + 4; ++i) {
+          UnitCollection unit = pow(km, 2.0 + i * 1e-9);
+          if (interned_home_slot(interned_hash(unit)) == home) same_home.push_back(unit);
+        }
+        std::size_t already = interned_unit_count();
+        std::vector<const InternedUnit*> shared_units;
+        for (const UnitCollection& unit : same_home) {
+          UnitRef ref(unit);
+          if (!identical(*ref, unit)) child_fails("a shared unit differs from its collection");
+          if (ref.interned() != nullptr) shared_units.push_back(ref.interned());
+        }
+        // Units published before may hold some of the home's neighbours.
+        bool bounded = shared_units.size() <= kMaxProbes &&
+                       shared_units.size() + already >= kMaxProbes;
+        bool found_again = true;
+        for (std::size_t i = 0; i < shared_units.size(); ++i) {
+          found_again &= UnitRef(same_home[i]).interned() == shared_units[i];
+        }
+        // The room claimed for the units that found no slot was given back.
+        bool counted = interned_unit_count() == already + shared_units.size();
+        if (!bounded) child_fails("more than kMaxProbes units share one home's neighbours");
+        if (!counted) child_fails("the count kept room that no unit took");
+        if (!found_again) child_fails("a shared unit was not found again");
+        std::exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
 }
 
 // Filling the table happens in a child process, so that other tests keep an
@@ -125,12 +229,14 @@ TEST(SharedUnits, TheTableStopsAtItsBound) {
         UnitCollection km = units_of("km");
         for (std::size_t i = 0; i < kMaxInternedUnits + 100; ++i) {
           UnitRef unit(pow(km, 1.0 + static_cast<double>(i) * 1e-6));
-          if (!identical(*unit, pow(km, 1.0 + static_cast<double>(i) * 1e-6))) std::exit(2);
+          if (!identical(*unit, pow(km, 1.0 + static_cast<double>(i) * 1e-6))) {
+            child_fails("a unit past the bound differs from its collection");
+          }
         }
-        bool bounded = interned_unit_count() == kMaxInternedUnits;
-        bool new_owned = UnitRef(pow(km, 0.123)).interned() == nullptr;
-        bool old_shared = shared("km/hr").interned() == before.interned();
-        std::exit(bounded && new_owned && old_shared ? 0 : 1);
+        if (interned_unit_count() != kMaxInternedUnits) child_fails("the count is not the bound");
+        if (UnitRef(pow(km, 0.123)).interned() != nullptr) child_fails("a new unit was shared");
+        if (shared("km/hr").interned() != before.interned()) child_fails("an old unit was lost");
+        std::exit(0);
       },
       ::testing::ExitedWithCode(0), "");
 }
