@@ -1,6 +1,10 @@
 #include "quantity/quantity_state.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 #include "unit/unit_parser.h"
 #include "unit/unit_word_resolution.h"
@@ -24,15 +28,14 @@ std::optional<int> text_exponent(double exponent) {
   return std::nullopt;
 }
 
-// a and b within `tolerance`, relative (absolute below 1); true when either
-// is not a finite normal number or zero, which recomputing cannot vouch for.
+// `saved` within `tolerance` of `recomputed`; true when either is not a
+// finite normal number or zero, which recomputing cannot vouch for.
 bool agree(double saved, double recomputed, double tolerance, bool allow_zero) {
   auto checkable = [allow_zero](double x) {
     return std::isnormal(x) || (allow_zero && x == 0.0);
   };
   if (!checkable(saved) || !checkable(recomputed)) return true;
-  double magnitude = std::fmax(1.0, std::fabs(recomputed));
-  return std::fabs(saved - recomputed) <= tolerance * magnitude;
+  return std::fabs(saved - recomputed) <= tolerance;
 }
 
 }  // namespace
@@ -76,20 +79,54 @@ std::optional<std::string> exact_unit_text(const UnitCollection& unit) {
   return text;
 }
 
+// The largest size of the sums an exponent may have come through, read off
+// its bits: a sum of size 2^k is a multiple of 2^(k-52), so an exponent whose
+// lowest set bit is 2^j came through sums below 2^(j+53) (m**e * m**-e *
+// m**0.1, for a large e, leaves 0.1 with its low bits cleared). Capped at
+// 2^kLargestHistory: a larger history would excuse any dimension of an
+// exponent with few significant bits (2.0, 0.5).
+constexpr int kLargestHistory = 32;
+double history_of(double exponent) {
+  if (!std::isfinite(exponent) || exponent == 0.0) return 0.0;
+  int binary_exponent = 0;
+  double mantissa = std::frexp(std::fabs(exponent), &binary_exponent);  // in [0.5, 1)
+  auto bits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+  int lowest = binary_exponent + std::countr_zero(bits);
+  return std::fmax(std::fabs(exponent), std::ldexp(1.0, std::min(lowest, kLargestHistory)));
+}
+
+// A few roundings of each term, at the size of its history.
+constexpr double kRoundings = 8 * std::numeric_limits<double>::epsilon();
+
+// Rounding errors grow with the terms summed, not with the sum: when large
+// exponents cancel (m**1e8 * ft**-1e8 * m**0.1), the saved dimension and the
+// recomputed one may differ by far more than the result's own size. Each
+// tolerance therefore scales with the sizes of the terms, and allows a few
+// roundings at the size of each exponent's history. A scale is a product of
+// powers, whose relative error grows with the sizes of their logarithms.
 bool caches_agree_with_entries(const UnitCollection& unit) {
-  DimensionVector dimensions{};
-  double scale = 1.0;
+  DimensionVector dimensions{}, terms{}, histories{};
+  double scale = 1.0, scale_terms = 0.0, scale_histories = 0.0;
   for (std::size_t i = 0; i < unit.size(); ++i) {
     const UnitEntry& entry = unit[i];
+    double history = history_of(entry.exponent);
     for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-      dimensions[k] += entry.unit.dimensions()[k] * entry.exponent;
+      double term = entry.unit.dimensions()[k] * entry.exponent;
+      dimensions[k] += term;
+      terms[k] += std::fabs(term);
+      histories[k] += std::fabs(entry.unit.dimensions()[k]) * history;
     }
+    double logarithm = std::fabs(std::log(std::fabs(entry.unit.scale())));
     scale *= std::pow(entry.unit.scale(), entry.exponent);
+    scale_terms += std::fabs(entry.exponent) * logarithm;
+    scale_histories += history * logarithm;
   }
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    if (!agree(unit.dimensions()[k], dimensions[k], kDimensionTolerance, true)) return false;
+    double tolerance = kDimensionTolerance * std::fmax(1.0, terms[k]) + kRoundings * histories[k];
+    if (!agree(unit.dimensions()[k], dimensions[k], tolerance, true)) return false;
   }
-  return agree(unit.scale(), scale, kScaleTolerance, false);
+  double relative = kScaleTolerance * std::fmax(1.0, scale_terms) + kRoundings * scale_histories;
+  return agree(unit.scale(), scale, relative * std::fabs(scale), false);
 }
 
 }  // namespace drovik
