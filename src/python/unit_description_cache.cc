@@ -7,6 +7,7 @@
 #include <string>
 
 #include "python/once.h"
+#include "python/results.h"
 
 namespace drovik::python {
 namespace {
@@ -19,15 +20,36 @@ struct Slot {
   PyObject* description = nullptr;  // strong
 };
 
-// A few descriptions, replaced in turn. It lives in the thread state's dict,
-// so the interpreter frees it, with a thread state attached, when the thread
-// ends or the interpreter shuts down.
-struct DescriptionCache {
-  std::array<Slot, 8> slots;
+// A long text and the str that stands for it; both are kept, so neither's
+// address can be reused while the slot holds it.
+struct TextSlot {
+  SingleUnit::SharedText text;
+  PyObject* object = nullptr;  // strong
+};
+
+// Slots replaced in turn.
+template <class T>
+struct Ring {
+  std::array<T, 8> slots;
   std::size_t next = 0;
 
+  T& replace() {
+    T& slot = slots[next];
+    next = (next + 1) % slots.size();
+    return slot;
+  }
+};
+
+// A few descriptions and long texts. It lives in the thread state's dict, so
+// the interpreter frees it, with a thread state attached, when the thread
+// ends or the interpreter shuts down.
+struct DescriptionCache {
+  Ring<Slot> descriptions;
+  Ring<TextSlot> texts;
+
   ~DescriptionCache() {
-    for (Slot& slot : slots) Py_XDECREF(slot.description);
+    for (Slot& slot : descriptions.slots) Py_XDECREF(slot.description);
+    for (TextSlot& slot : texts.slots) Py_XDECREF(slot.object);
   }
 };
 
@@ -100,18 +122,57 @@ bool same_unit(const UnitRef& a, const UnitRef& b) {
 PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
   DescriptionCache* cache = unit->size() <= kLargestCached ? this_threads_cache() : nullptr;
   if (cache == nullptr) return describe(*unit);
-  for (const Slot& slot : cache->slots) {
+  for (const Slot& slot : cache->descriptions.slots) {
     if (slot.unit && same_unit(*slot.unit, unit)) return Py_NewRef(slot.description);
   }
   PyObject* description = describe(*unit);
   if (description == nullptr) return nullptr;
-  Slot& slot = cache->slots[cache->next];
-  cache->next = (cache->next + 1) % cache->slots.size();
+  Slot& slot = cache->descriptions.replace();
   slot.unit.reset();
   Py_CLEAR(slot.description);
   slot.unit = unit;
   slot.description = Py_NewRef(description);
   return description;
+}
+
+}  // namespace drovik::python
+
+namespace drovik::python {
+namespace {
+
+void remember(DescriptionCache& cache, SingleUnit::SharedText text, PyObject* object) {
+  TextSlot& slot = cache.texts.replace();
+  Py_XSETREF(slot.object, Py_NewRef(object));
+  slot.text = std::move(text);
+}
+
+}  // namespace
+
+PyObject* text_object(const SingleUnit::SharedText& text) {
+  DescriptionCache* cache = text->size() >= kSharedTextFrom ? this_threads_cache() : nullptr;
+  if (cache == nullptr) return text_to_python(*text);
+  for (const TextSlot& slot : cache->texts.slots) {
+    if (slot.text == text) return Py_NewRef(slot.object);
+  }
+  PyObject* object = text_to_python(*text);
+  if (object != nullptr) remember(*cache, text, object);
+  return object;
+}
+
+std::optional<SingleUnit::SharedText> shared_text_of(PyObject* item) {
+  Py_ssize_t size = 0;
+  const char* utf8 = PyUnicode_AsUTF8AndSize(item, &size);
+  if (utf8 == nullptr) return std::nullopt;  // a lone surrogate: UnicodeEncodeError
+  DescriptionCache* cache =
+      static_cast<std::size_t>(size) >= kSharedTextFrom ? this_threads_cache() : nullptr;
+  if (cache != nullptr) {
+    for (const TextSlot& slot : cache->texts.slots) {
+      if (slot.object == item) return slot.text;
+    }
+  }
+  auto text = std::make_shared<const std::string>(utf8, static_cast<std::size_t>(size));
+  if (cache != nullptr) remember(*cache, text, item);
+  return text;
 }
 
 }  // namespace drovik::python

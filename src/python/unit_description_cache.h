@@ -8,11 +8,30 @@
 
 #include "python/python_api.h"
 
+#include <cstddef>
+#include <optional>
+
 #include "unit/unit_ref.h"
 
 namespace drovik::python {
 
 using DescribeUnit = PyObject* (*)(const UnitCollection&);
+
+// Units' texts longer than this are shared between saved and loaded
+// quantities through the caches below; shorter ones are copied.
+inline constexpr std::size_t kSharedTextFrom = 64;
+
+// A new reference to a str of `text`: for a long text, the one this thread
+// made lately for the same shared text, so that pickle writes a text many
+// units share once. nullptr with an exception set on failure.
+PyObject* text_object(const SingleUnit::SharedText& text);
+
+// The text of the str `item` (exact str, checked by the caller): for a long
+// text, the one this thread read lately from the same object, so that units
+// loaded from many saved quantities sharing one text (through pickle's memo)
+// keep one copy of it. Nothing, with an exception set, when `item` has no
+// UTF-8 form.
+std::optional<SingleUnit::SharedText> shared_text_of(PyObject* item);
 
 // A new reference to the description of `unit`: the one this thread made
 // lately for an identical collection, or a new one from `describe`. nullptr

@@ -98,16 +98,21 @@ PyObject* bytes_of(const std::string& bytes) {
 
 // Saving.
 
+// A custom unit's name and symbol are the str objects this thread gave the
+// same shared texts lately, so a text many units share is written once.
 PyObject* unit_item(const SingleUnit& unit) {
   if (std::optional<std::string> word = exact_unit_word(unit)) return text_to_python(*word);
   std::string fields;
   put_double(fields, unit.scale());
   put_double(fields, unit.offset());
   put_dimensions(fields, unit.dimensions());
-  std::string name = unit.name().str(), symbol = unit.symbol().str();
-  return Py_BuildValue("(s#s#y#)", name.data(), static_cast<Py_ssize_t>(name.size()),
-                       symbol.data(), static_cast<Py_ssize_t>(symbol.size()), fields.data(),
-                       static_cast<Py_ssize_t>(fields.size()));
+  Owned name(unit.is_custom() ? text_object(*unit.shared_name())
+                              : text_to_python(unit.name().str()));
+  if (!name) return nullptr;
+  Owned symbol(unit.is_custom() ? text_object(*unit.shared_symbol())
+                                : text_to_python(unit.symbol().str()));
+  if (!symbol) return nullptr;
+  return Py_BuildValue("(OON)", name.get(), symbol.get(), bytes_of(fields));
 }
 
 PyObject* describe_unit(const UnitCollection& unit) {
@@ -182,6 +187,7 @@ std::optional<std::string_view> utf8_of(PyObject* item, const char* what) {
 
 // The texts of one state, each str object copied once: a state whose units
 // share a name object (as a pickle's memo makes them) keeps one copy of it.
+// Long texts are also shared across states, through this thread's cache.
 class SharedTexts {
  public:
   bool read(PyObject* item, const char* what, SingleUnit::SharedText& out) {
@@ -190,9 +196,10 @@ class SharedTexts {
       out = known->second;
       return true;
     }
-    std::optional<std::string_view> utf8 = utf8_of(item, what);
-    if (!utf8) return false;
-    out = std::make_shared<const std::string>(*utf8);
+    if (!PyUnicode_CheckExact(item)) return wrong_type(what, "a str", item);
+    std::optional<SingleUnit::SharedText> text = shared_text_of(item);
+    if (!text) return false;
+    out = std::move(*text);
     texts_.emplace(item, out);  // the state holds `item` for the whole load
     return true;
   }

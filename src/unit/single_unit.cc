@@ -26,6 +26,14 @@ SingleUnit SingleUnit::custom(SharedText name, SharedText symbol, double scale,
   return SingleUnit(&owner->row, nullptr, owner);
 }
 
+const SingleUnit::SharedText* SingleUnit::shared_name() const {
+  return owner_ != nullptr ? &owner_->name : nullptr;
+}
+
+const SingleUnit::SharedText* SingleUnit::shared_symbol() const {
+  return owner_ != nullptr ? &owner_->symbol : nullptr;
+}
+
 void SingleUnit::retain_custom() { owner_->references.fetch_add(1, std::memory_order_relaxed); }
 
 void SingleUnit::release_custom() {

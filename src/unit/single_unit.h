@@ -71,6 +71,10 @@ class SingleUnit {
 
   // True for a custom unit, which has no catalogue row behind it.
   bool is_custom() const { return owner_ != nullptr; }
+  // A custom unit's texts, which other units may share; nullptr for
+  // catalogue units.
+  const SharedText* shared_name() const;
+  const SharedText* shared_symbol() const;
 
   // Equal when name, symbol, scale, offset and dimensions all are; a unit with
   // a NaN field is therefore unequal to itself.

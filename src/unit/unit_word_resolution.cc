@@ -1,5 +1,6 @@
 #include "unit/unit_word_resolution.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,9 @@ class WordIndex {
   }
 
   std::optional<ResolvedWord> find(std::string_view word) const {
+    // A longer word resolves to nothing; not hashing it keeps a lookup's
+    // cost bounded whatever the word (a saved state may carry a megabyte).
+    if (word.size() > longest_) return std::nullopt;
     for (std::uint32_t i = hash(word) & kMask;; i = (i + 1) & kMask) {
       const Slot& slot = slots_[i];
       if (slot.row == kEmpty) return std::nullopt;
@@ -95,12 +99,14 @@ class WordIndex {
     slots_[i] = Slot{static_cast<std::uint32_t>(text_.size()),
                      static_cast<std::uint16_t>(word.size()), index_of(resolved->row), prefix};
     text_.append(word);
+    longest_ = std::max(longest_, word.size());
     ++count_;
   }
 
   std::vector<Slot> slots_ = std::vector<Slot>(kSlots);
   std::string text_;
   std::size_t count_ = 0;
+  std::size_t longest_ = 0;
 };
 
 const WordIndex& word_index() {
