@@ -43,14 +43,17 @@ def test_values_that_do_not_coerce_fall_back_to_identity():
     assert (q == "") is False
     assert (q == [1]) is False
     assert (q == 2**40) is False
+    assert (q == "\ud800") is False  # no UTF-8 form: declined, no exception left behind
+    assert str(q + q) == "2 [m]"
     with pytest.raises(TypeError, match="not supported"):
         q < None
 
 
-def test_nan_is_unequal_to_itself():
-    nan = Drovik.empty() * float("nan")
-    assert (nan == nan) is False
-    assert (nan != nan) is True
+@pytest.mark.parametrize("op", OPERATORS)
+def test_nan_compares_false_except_unequal(op):
+    nan, one = Drovik.empty() * float("nan"), Drovik.empty()
+    for left, right in [(nan, nan), (nan, one), (one, nan), (nan, 1.0), (1.0, nan)]:
+        assert op(left, right) is (op is operator.ne), (left, op.__name__, right)
 
 
 def test_richcompare_declines_directly():

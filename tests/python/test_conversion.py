@@ -36,6 +36,7 @@ def test_worked_example_prints():
 def test_target_value_is_ignored_and_its_unit_kept():
     km = Drovik.unit("km")
     assert km.as_unit(q(5, "m")).as_number() == 1000.0
+    assert km.as_number(q(500, "m")) == 1000.0
     assert str(q(2, "rad").as_unit(5)) == "2 []"
     league = Drovik.custom("league", "lea", q(3, "mi"))
     assert str(q(4.828032, "km").as_unit(league)) == "1 [lea]"
@@ -77,3 +78,21 @@ def test_round_trip_between_compatible_units():
         there = q(7.25, source).as_unit(target)
         back = there.as_unit(source).as_number()
         assert math.isclose(back, 7.25, rel_tol=1e-15)
+
+
+TEMPERATURES = ["°C", "°F", "K"]
+
+
+def scale_and_offset(unit):
+    """The unit's scale and offset, read back through conversions to kelvin."""
+    return Drovik.unit(unit).as_base_units().as_number(), -(q(0.0, unit).as_number("K"))
+
+
+@pytest.mark.parametrize("source", TEMPERATURES)
+@pytest.mark.parametrize("target", TEMPERATURES)
+def test_offset_conversions_keep_their_order_of_operations(source, target):
+    # (O + (v*s - o)) / S, in that order: another association changes the
+    # last digits of some results (0.1 °C to °F).
+    (s, o), (big_s, big_o) = scale_and_offset(source), scale_and_offset(target)
+    for v in [0.1, -40.0, 21.5, 100.0, 1e-7, 451.0, -273.15, 98.6, 1e300, 5e-324, 37.7, 0.3]:
+        assert q(v, source).as_number(target) == (big_o + (v * s - o)) / big_s, (v, source, target)

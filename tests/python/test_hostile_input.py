@@ -54,6 +54,7 @@ UNBUILT_PROGRAM = textwrap.dedent(
         "rdiv_method": lambda: m.__rdiv__(z), "exp": lambda: z.exp(), "log": lambda: z.log(),
         "log10": lambda: z.log10(), "descriptive": lambda: z.descriptive(),
         "custom": lambda: Drovik.custom("a", "b", z),
+        "eq_method": lambda: m.__eq__(z), "lt_method": lambda: m.__lt__(z),
     }
     for name, call in calls.items():
         try:
@@ -73,7 +74,7 @@ def test_instances_made_behind_the_class_are_refused_everywhere():
     done = subprocess.run([sys.executable, "-c", UNBUILT_PROGRAM], capture_output=True, text=True,
                           timeout=120)
     assert done.returncode == 0, done.stderr
-    assert done.stdout.strip() == "refused 31"
+    assert done.stdout.strip() == "refused 33"
 
 
 class Loud:

@@ -92,6 +92,8 @@ def test_float_ignores_the_unit():
     "quantity, text",
     [
         (q(1e16), "10000000000000000 [m]"),
+        (q(2.0**53), "9007199254740992 [m]"),
+        (Drovik.custom("blank", "", "m") / Drovik.unit("s"), "1 [1/s]"),
         (Drovik.empty() * 2.0, "2 []"),
         (q(math.nan), "NaN [m]"),
         (q(-math.inf), "-inf [m]"),

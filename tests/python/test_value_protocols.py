@@ -55,6 +55,9 @@ def test_loaded_quantities_compare_and_compute_like_the_originals():
     assert str(speed + q(1, "m/s")) == "39.6 [km/hr]"
     league = Drovik.custom("league", "lea", "mi")
     assert pickle.loads(pickle.dumps(league)).as_number("mi") == 1.0
+    # Every field of the catalogue's °C but its offset: still a unit of its own.
+    celsius_without_offset = Drovik.custom("degree Celsius", "°C", "K") * 10
+    assert pickle.loads(pickle.dumps(celsius_without_offset)).as_number("K") == 10.0
 
 
 # Written by the first version that could pickle; every later version must load it.
@@ -185,6 +188,21 @@ METRE = (0, 0, 0, 0, 0, 1.0, 0, 0)
 def test_malformed_compact_states_are_refused_cleanly(args, error):
     with pytest.raises(error):
         Drovik._restore(*args)
+
+
+@pytest.mark.parametrize(
+    "args, message",
+    [
+        (compact("m", value=b"\0" * 9), "the value must be 8 bytes, not 9"),
+        (compact((("m",), numbers(*METRE, 1.0))), "the unit's numbers must be 80 bytes, not 72"),
+        (compact((("m",),)), "the unit must have 2 items, not 1"),
+        ((state(units=(GOOD_UNIT[:5],)),), "a unit must have 6 items, not 5"),
+    ],
+)
+def test_size_errors_name_the_expected_size_then_the_given_one(args, message):
+    with pytest.raises(ValueError) as caught:
+        Drovik._restore(*args)
+    assert str(caught.value) == "Drovik state: " + message
 
 
 def test_a_list_of_quantities_in_one_unit_carries_the_unit_once():
