@@ -103,8 +103,9 @@ fuzz() {
   done
 }
 
-# Reference counts and traced memory over many rounds, on the debug
-# interpreter (which counts every reference).
+# Reference counts and traced memory over many rounds, then the Python tests,
+# on the debug interpreter (which counts every reference and checks that no
+# call leaves an exception behind).
 leak_check() {
   local dir=$build-debug
   echo "== reference leak check (python3.14d)"
@@ -112,6 +113,10 @@ leak_check() {
     -DPython_EXECUTABLE="$(command -v python3.14d)"
   cmake --build "$dir" -j "$jobs" --target drovik
   PYTHONPATH="$PWD/$dir/python" python3.14d tests/leaks/check_references.py
+  # The debug interpreter also checks every call's contract: a function that
+  # returns a result with an exception still set aborts it.
+  echo "== Python tests (python3.14d)"
+  PYTHONPATH="$PWD/$dir/python" python3.14d -m pytest -q -p no:cacheprovider tests/python
 }
 
 # A wheel and an sdist into dist/ (or $1), offline: the build backend and

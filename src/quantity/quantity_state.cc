@@ -1,9 +1,6 @@
 #include "quantity/quantity_state.h"
 
-#include <algorithm>
-#include <bit>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 
 #include "unit/unit_parser.h"
@@ -79,53 +76,41 @@ std::optional<std::string> exact_unit_text(const UnitCollection& unit) {
   return text;
 }
 
-// The largest size of the sums an exponent may have come through, read off
-// its bits: a sum of size 2^k is a multiple of 2^(k-52), so an exponent whose
-// lowest set bit is 2^j came through sums below 2^(j+53) (m**e * m**-e *
-// m**0.1, for a large e, leaves 0.1 with its low bits cleared). Capped at
-// 2^kLargestHistory: a larger history would excuse any dimension of an
-// exponent with few significant bits (2.0, 0.5).
-constexpr int kLargestHistory = 32;
-double history_of(double exponent) {
-  if (!std::isfinite(exponent) || exponent == 0.0) return 0.0;
-  int binary_exponent = 0;
-  double mantissa = std::frexp(std::fabs(exponent), &binary_exponent);  // in [0.5, 1)
-  auto bits = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
-  int lowest = binary_exponent + std::countr_zero(bits);
-  return std::fmax(std::fabs(exponent), std::ldexp(1.0, std::min(lowest, kLargestHistory)));
-}
-
-// A few roundings of each term, at the size of its history.
-constexpr double kRoundings = 8 * std::numeric_limits<double>::epsilon();
+// Exponents that cancelled on the way leave no trace in the entries
+// (m**e * m**-e * m**0.1 keeps m**0.1), but their rounding stays in the
+// dimensions and the scale. A few roundings of sums as large as 2^32 are
+// allowed for each unit, on top of the terms' own share.
+constexpr double kHistoryRoundings = 8 * std::numeric_limits<double>::epsilon() * 0x1p32;
 
 // Rounding errors grow with the terms summed, not with the sum: when large
 // exponents cancel (m**1e8 * ft**-1e8 * m**0.1), the saved dimension and the
 // recomputed one may differ by far more than the result's own size. Each
-// tolerance therefore scales with the sizes of the terms, and allows a few
-// roundings at the size of each exponent's history. A scale is a product of
-// powers, whose relative error grows with the sizes of their logarithms.
+// tolerance therefore scales with the sizes of the terms, plus the allowance
+// above. A scale is a product of powers, whose relative error grows with the
+// sizes of their logarithms.
 bool caches_agree_with_entries(const UnitCollection& unit) {
   DimensionVector dimensions{}, terms{}, histories{};
   double scale = 1.0, scale_terms = 0.0, scale_histories = 0.0;
   for (std::size_t i = 0; i < unit.size(); ++i) {
     const UnitEntry& entry = unit[i];
-    double history = history_of(entry.exponent);
     for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
       double term = entry.unit.dimensions()[k] * entry.exponent;
       dimensions[k] += term;
       terms[k] += std::fabs(term);
-      histories[k] += std::fabs(entry.unit.dimensions()[k]) * history;
+      histories[k] += std::fabs(entry.unit.dimensions()[k]);
     }
     double logarithm = std::fabs(std::log(std::fabs(entry.unit.scale())));
     scale *= std::pow(entry.unit.scale(), entry.exponent);
     scale_terms += std::fabs(entry.exponent) * logarithm;
-    scale_histories += history * logarithm;
+    scale_histories += logarithm;
   }
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    double tolerance = kDimensionTolerance * std::fmax(1.0, terms[k]) + kRoundings * histories[k];
+    double tolerance =
+        kDimensionTolerance * std::fmax(1.0, terms[k]) + kHistoryRoundings * histories[k];
     if (!agree(unit.dimensions()[k], dimensions[k], tolerance, true)) return false;
   }
-  double relative = kScaleTolerance * std::fmax(1.0, scale_terms) + kRoundings * scale_histories;
+  double relative =
+      kScaleTolerance * std::fmax(1.0, scale_terms) + kHistoryRoundings * scale_histories;
   return agree(unit.scale(), scale, relative * std::fabs(scale), false);
 }
 

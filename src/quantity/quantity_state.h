@@ -45,9 +45,9 @@ std::optional<std::string> exact_unit_word(const SingleUnit& unit);
 // the entries. Recomputed from the entries, each finite dimension must agree
 // within kDimensionTolerance times the sum of its terms' sizes (at least 1),
 // and a finite, normal scale within kScaleTolerance (relative) times the sum
-// of its powers' logarithms' sizes (at least 1); both also allow a few
-// roundings at the size of the sums each exponent's bits show it came
-// through (up to 2^32). Infinities, NaN and subnormal values on either side
+// of its powers' logarithms' sizes (at least 1); both also allow each unit
+// a few roundings of sums up to 2^32, which cancelled exponents leave
+// behind. Infinities, NaN and subnormal values on either side
 // are taken as saved: products that overflowed on the way depend on the
 // order of the operations that made them.
 inline constexpr double kDimensionTolerance = 1e-9;

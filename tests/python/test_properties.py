@@ -33,6 +33,11 @@ FAST = settings(max_examples=int(os.environ.get("DROVIK_HYPOTHESIS_EXAMPLES", "1
                 suppress_health_check=[HealthCheck.too_slow])
 
 
+def same_number(a, b):
+    """Equal as doubles, -0.0 told from 0.0, any NaN equal to any NaN."""
+    return (math.isnan(a) and math.isnan(b)) or (a == b and math.copysign(1, a) == math.copysign(1, b))
+
+
 def piece(draw_symbol, exponent):
     return draw_symbol if exponent == 1 else f"{draw_symbol}{exponent}"
 
@@ -89,6 +94,14 @@ def test_arithmetic_on_any_numbers_only_raises_documented_errors(x, y, unit):
                 continue
             assert isinstance(result, (Drovik, bool))
             str(result)
+    # Values as float arithmetic gives them: the right operand converted into
+    # the left one's unit, by scale alone for arithmetic (no offsets there), as
+    # as_number converts it for comparisons.
+    v, scale = float(x), (Drovik.unit(unit) if unit else Drovik.empty()).as_base_units().as_number()
+    w, compared = (scale * v) / scale, q.as_number(q)
+    assert same_number((q + q).as_number(), v + w) and same_number((q - q).as_number(), v - w)
+    assert same_number((q * q).as_number(), v * v) and same_number((-q).as_number(), -v)
+    assert (q < q) is (v < compared) and (q == q) is (v == compared) and (q != q) is (v != compared)
     for method in (q.round_sfig, lambda n: round(q, n)):
         for n in (0, 3, -400, 400, 2**31 - 1, -(2**31)):
             assert isinstance(method(n), Drovik)
@@ -126,6 +139,7 @@ def test_methods_given_anything_raise_only_documented_errors(a, b):
             call()
         except DOCUMENTED as error:
             assert str(error) or isinstance(error, UnicodeEncodeError)
+        assert str(q) == "2 [m]"  # nothing changes the receiver
     assert str(q) == "2 [m]"
 
 

@@ -106,9 +106,9 @@ def results(seed):
             else:
                 q = a.as_unit(b) if rng.random() < 0.5 else a.as_unit(str(b).split(" ", 1)[1][1:-1])
         except Exception as error:
-            out.append((type(error).__name__, str(error)))
+            out.append((str(a), op, str(b), type(error).__name__, str(error)))
             continue
-        out.append((str(q), q.descriptive(), pickle.dumps(q)))
+        out.append((str(a), op, str(b), str(q), q.descriptive(), pickle.dumps(q)))
         if len(pool) < 40:
             pool.append(q)
     return out
@@ -125,7 +125,16 @@ def test_remembered_units_give_the_results_of_a_fresh_process():
     fresh = pickle.loads(child.stdout)
     program = {}
     exec(DIFFERENTIAL_PROGRAM, program)
-    assert program["results"](7) == fresh
+    assert_same_results(program["results"](7), fresh)
     outcomes = []
     run_threads([lambda: outcomes.append(program["results"](7)) for _ in range(3)])
-    assert outcomes == [fresh] * 3
+    assert len(outcomes) == 3
+    for outcome in outcomes:
+        assert_same_results(outcome, fresh)
+
+
+def assert_same_results(got, fresh):
+    """Names the first step whose result differs, with its operands."""
+    for step, (mine, theirs) in enumerate(zip(got, fresh)):
+        assert mine == theirs, f"step {step}: {mine[:3]} gave {mine[3:]}, a fresh process {theirs[3:]}"
+    assert len(got) == len(fresh)
