@@ -23,4 +23,4 @@ print(f"light: {c} = {c.as_unit('ly/y').round_sfig(3)}")
 try:
     Drovik.unit("m").as_unit("s")
 except TypeError as error:
-    print(f"as expected: {error}")
+    print(f"1 [m] in s: TypeError, as expected: {error}")

@@ -8,10 +8,23 @@ build=${DROVIK_BUILD:-build/host}
 jobs=$(nproc)
 
 # An interpreter brought from elsewhere (a free-threaded build, say) borrows
-# the tree's pure-Python test libraries; compiled ones (numpy, mypy) do not
-# load there, and the tests that need them skip.
+# the tree's pure-Python libraries (pytest, hypothesis, Dask) through a folder
+# of links to them; packages with compiled code (numpy, mypy, psutil) are
+# built for the tree's own interpreter and would crash this one, so they are
+# left out, and the tests that need them skip.
+pure_python_site() {  # pure_python_site DIR: links to the tree's pure-Python packages
+  local dir=$1 entry name
+  rm -rf "$dir" && mkdir -p "$dir"
+  for entry in /usr/lib/python3/dist-packages/*; do
+    name=${entry##*/}
+    case "$name" in *.so|*.pth|__pycache__) continue ;; esac
+    if [ -d "$entry" ] && [ -n "$(find "$entry" -name '*.so' -print -quit)" ]; then continue; fi
+    ln -s "$entry" "$dir/$name"
+  done
+}
 if ! "$py" -c 'import pytest' 2>/dev/null && [ -d /usr/lib/python3/dist-packages ]; then
-  export PYTHONPATH=/usr/lib/python3/dist-packages${PYTHONPATH:+:$PYTHONPATH}
+  [ -d "$build/pure-python" ] || pure_python_site "$build/pure-python"
+  export PYTHONPATH=$PWD/$build/pure-python${PYTHONPATH:+:$PYTHONPATH}
 fi
 
 configure() {  # configure DIR [cmake args...]; later -DPython_EXECUTABLE wins
@@ -134,28 +147,112 @@ dist() {
   ls "$out"
 }
 
-# The wheel and the sdist built as users build them; the wheel installed into
-# a scratch folder and imported from another one, with its stub and py.typed.
+# The lines of the README's sh block that follows the line
+# "<!-- install-check: NAME -->".
+readme_commands() {
+  awk -v mark="<!-- install-check: $1 -->" '
+    $0 == mark { found = 1; next }
+    found && /^```sh$/ { inside = 1; next }
+    inside && /^```$/ { exit }
+    inside { print }' README.md
+}
+
+# The wheel and the sdist built as users build them, then the README's own
+# install commands (a virtual environment, a --target folder) run as written
+# from a scratch folder, with this interpreter for python3.14; the installed
+# package must carry its stub and py.typed.
 install_check() {
-  local scratch
+  local scratch way commands
   scratch=$(mktemp -d)
-  echo "== wheel and sdist, installed and imported"
-  dist "$scratch/dist"
-  "$py" -m pip install -q --no-deps --no-index --root-user-action=ignore \
-    --target "$scratch/site" "$scratch"/dist/*.whl >/dev/null
-  mkdir "$scratch/elsewhere"
-  (cd "$scratch/elsewhere" && PYTHONPATH="$scratch/site" "$py" -c '
+  echo "== wheel and sdist, installed as the README says"
+  dist "$scratch/dist" >/dev/null
+  for way in venv target; do
+    commands=$(readme_commands "$way" | sed "s|python3\.14 |$(command -v "$py") |g")
+    [ -n "$commands" ] || { echo "README has no install-check: $way block" >&2; return 1; }
+    echo "-- $way"
+    (cd "$scratch" && PIP_ROOT_USER_ACTION=ignore PIP_NO_INDEX=1 PIP_DISABLE_PIP_VERSION_CHECK=1 \
+       bash -euo pipefail -c "$commands")
+  done
+  (cd "$scratch" && PYTHONPATH=site "$py" -c '
 import drovik, importlib.metadata, pathlib
 package = pathlib.Path(drovik.__file__).parent
 assert (package / "__init__.pyi").exists() and (package / "py.typed").exists()
-print("installed", importlib.metadata.version("drovik"), "from", package.parent.name + ":",
-      drovik.Drovik.unit("km/hr").as_unit("m/s"))')
+print("installed", importlib.metadata.version("drovik"), "with its stub and py.typed")')
   rm -rf "$scratch"
 }
 
 free_threaded_check() {
   echo "== compiling the binding with Py_GIL_DISABLED"
   cmake --build "$build" --target drovik_free_threaded_check -j "$jobs"
+}
+
+# Seconds since the epoch, with decimals.
+now() { date +%s.%N; }
+elapsed() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f", b - a }'; }
+minutes() { awk -v s="$1" 'BEGIN { printf "%d min %02d s", s / 60, s % 60 }'; }
+
+# The closing line of a test runner in LOG, if any (pytest, ctest, GoogleTest,
+# the leak check), to show beside the stage's result.
+closing_line() {
+  local verdict tests
+  verdict=$(grep -E '^verdict:' "$1" | tail -n 1 || true)
+  tests=$(grep -E '^[0-9]+ (passed|failed)|tests passed|tests failed|^\[  PASSED  \]' "$1" |
+          tail -n 1 || true)
+  echo "${verdict:+$verdict; }$tests"
+}
+
+# stage_line NAME SECONDS STEP...: runs the stage, logging its output, and
+# prints one line with its result, time and closing line.
+passed_stages=() failed_stages=()
+stage_line() {
+  local name=$1 seconds=$2 log="$build/logs/$1.log" start status=0
+  shift 2
+  mkdir -p "$build/logs"
+  start=$(now)
+  stage "$seconds" "$@" >"$log" 2>&1 || status=$?
+  if [ "$status" -eq 0 ]; then
+    passed_stages+=("$name")
+    printf '%-6s %-20s %7s s   %s\n' PASS "$name" "$(elapsed "$start")" "$(closing_line "$log")"
+  else
+    failed_stages+=("$name")
+    printf '%-6s %-20s %7s s   exit %s; its output (%s):\n' FAIL "$name" "$(elapsed "$start")" \
+      "$status" "$log"
+    tail -n 80 "$log" | sed 's/^/    /'
+  fi
+  return "$status"
+}
+
+run_tests() {
+  local start status=0 stages=()
+  start=$(now)
+  rm -rf "$build/logs"
+  stages+=("build|1200|build" "C++ tests|600|cpp-tests" "free-threaded build|600|free-threaded-check"
+           "ThreadSanitizer|1200|tsan" "ASan and UBSan|1800|asan")
+  if command -v python3.14d >/dev/null; then stages+=("leaks, debug Python|900|leaks"); fi
+  if command -v clang++ >/dev/null; then stages+=("fuzzing|900|fuzz 25"); fi
+  if "$py" -c "import scikit_build_core, build" 2>/dev/null; then
+    stages+=("install|900|install-check")
+  fi
+  # mypy is compiled for the regular interpreter only.
+  if "$py" -c "import mypy.stubtest" 2>/dev/null; then stages+=("typing|600|typing"); fi
+  stages+=("Python tests|900|py-tests")
+  echo "drovik: ${#stages[@]} stages with $("$py" -c 'import sys; print(sys.version.split()[0], "(GIL disabled)" if not getattr(sys, "_is_gil_enabled", lambda: True)() else "")')"
+  local entry name seconds step
+  for entry in "${stages[@]}"; do
+    IFS='|' read -r name seconds step <<< "$entry"
+    # shellcheck disable=SC2086  # a step may carry an argument (fuzz 25)
+    stage_line "$name" "$seconds" $step || { status=$?; break; }
+  done
+  local not_run=$(( ${#stages[@]} - ${#passed_stages[@]} - ${#failed_stages[@]} ))
+  local summary="drovik: ${#passed_stages[@]} stages passed"
+  [ ${#passed_stages[@]} -eq 0 ] || summary+=" ($(IFS=,; echo "${passed_stages[*]}" | sed 's/,/, /g'))"
+  summary+=", ${#failed_stages[@]} failed"
+  [ ${#failed_stages[@]} -eq 0 ] || summary+=" ($(IFS=,; echo "${failed_stages[*]}" | sed 's/,/, /g'))"
+  [ "$not_run" -eq 0 ] || summary+=", $not_run not run"
+  # The Python suite's own closing line, alone, then the run's.
+  [ ! -f "$build/logs/Python tests.log" ] || closing_line "$build/logs/Python tests.log" | sed 's/^.*; //'
+  echo "$summary, in $(minutes "$(elapsed "$start")")"
+  return "$status"
 }
 
 case "$1" in
@@ -168,6 +265,7 @@ case "$1" in
     PYTHONPATH="$PWD/$build/python" "$py" tools/demo.py
     ;;
   python)  # an interpreter (or a script: python FILE ARGS...) with the module importable
+    echo "building the module (quiet unless it fails) ..." >&2
     quietly build_main drovik
     PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" exec "$py" "${@:2}"
     ;;
@@ -179,19 +277,9 @@ case "$1" in
     ;;
   py-test) build_main; py_tests ;;
   test)
-    # Each stage in a child with a time limit; the first failure stops the run.
-    stage 1200 build
-    stage 600 cpp-tests
-    stage 600 free-threaded-check
-    stage 1200 tsan
-    stage 1800 asan
-    if command -v python3.14d >/dev/null; then stage 900 leaks; fi
-    if command -v clang++ >/dev/null; then stage 900 fuzz 25; fi
-    if "$py" -c "import scikit_build_core, build" 2>/dev/null; then stage 900 install-check; fi
-    # mypy is compiled for the regular interpreter only.
-    if "$py" -c "import mypy.stubtest" 2>/dev/null; then stage 600 typing; fi
-    echo "== Python tests"
-    stage 900 py-tests
+    # Each stage in a child with a time limit, its output kept in a log and
+    # shown only when it fails; the first failure stops the run.
+    run_tests
     ;;
   typing)  # the stub against the module, and typed user code under mypy --strict
     quietly build_main drovik

@@ -136,10 +136,17 @@ def main():
     after = snapshot(heap)
     tracemalloc.stop()
     growth = {key: after[key] - before[key] for key in before}
-    print(f"{rounds} rounds: " + ", ".join(f"{key} {value:+d}" for key, value in growth.items()))
+    print(f"Growth over {rounds} rounds of every call, against the limit for the whole run:")
+    for key, value in growth.items():
+        if key in LIMITS:
+            verdict = "ok" if value <= LIMITS[key] else "LEAK"
+            print(f"  {key:<20} {value:+10d}   limit {LIMITS[key]:+7d}   {verdict}")
+        else:
+            print(f"  {key:<20} {value:+10d}   not limited: the interpreter's own caches count here")
     failed = [key for key, limit in LIMITS.items() if growth[key] > limit]
     if failed:
-        sys.exit("grew: " + ", ".join(failed))
+        sys.exit("verdict: a leak: " + ", ".join(failed) + " grew past the limit")
+    print("verdict: no leak: every measure within its limit")
     print("1 passed, 0 failed")
 
 

@@ -9,7 +9,8 @@ import pytest
 from drovik import Drovik
 
 ROOT = Path(__file__).resolve().parents[2]
-DOCUMENTS = ["README.md", "docs/guide.md", "docs/api.md", "python/drovik.pyi"]
+DOCUMENTS = ["README.md", "docs/guide.md", "docs/api.md", "docs/coming-from-pint-or-astropy.md",
+             "python/description.md", "python/drovik.pyi"]
 # Lines that would read as expected output: code fences, and the quotes that
 # close a docstring.
 FENCE = re.compile(r'^\s*(```.*|""")$', re.MULTILINE)
@@ -25,3 +26,29 @@ def test_examples_run(name):
     results = runner.summarize(verbose=False)
     assert results.attempted > 0, f"{name} has no examples"
     assert results.failed == 0, f"{results.failed} example(s) in {name} failed (printed above)"
+
+
+def spelling_rows():
+    text = (ROOT / "docs/guide.md").read_text(encoding="utf-8")
+    table = text.split("| you wrote | write |\n|---|---|\n", 1)[1].split("\n\n", 1)[0]
+    for line in table.splitlines():
+        wrote, write = line.strip("|").split(" | ")
+        yield re.findall(r"`([^`]+)`", wrote), re.findall(r"`([^`]+)`", write)[0]
+
+
+def resolves_strictly(text):
+    try:
+        return all(Drovik.unit(piece.rstrip("0123456789")) is not None
+                   for piece in re.split(r"[./]", text) if piece not in ("", "1"))
+    except LookupError:
+        return False
+
+
+@pytest.mark.parametrize("wrote, write", list(spelling_rows()))
+def test_spelling_table_rows_hold(wrote, write):
+    for word in wrote:
+        assert not resolves_strictly(word), f"{word} is a catalogue spelling"
+    if write.startswith("Drovik.custom("):
+        assert isinstance(eval(write, {"Drovik": Drovik}), Drovik)
+    else:
+        assert resolves_strictly(write), write
