@@ -114,6 +114,7 @@ fuzz() {
       return 1
     fi
   done
+  echo "fuzzing: parse and string_path, ${seconds} s each, no failure"
 }
 
 # Reference counts and traced memory over many rounds, then the Python tests,
@@ -198,7 +199,11 @@ closing_line() {
   verdict=$(grep -E '^verdict:' "$1" | tail -n 1 || true)
   tests=$(grep -E '^[0-9]+ (passed|failed)|tests passed|tests failed|^\[  PASSED  \]' "$1" |
           tail -n 1 || true)
-  echo "${verdict:+$verdict; }$tests"
+  if [ -z "$verdict$tests" ]; then  # no runner: the stage's last word
+    grep -v '^[[:space:]]*$' "$1" | tail -n 1 | cut -c1-100
+  else
+    echo "${verdict:+$verdict; }$tests"
+  fi
 }
 
 # stage_line NAME SECONDS STEP...: runs the stage, logging its output, and
@@ -228,7 +233,7 @@ run_tests() {
   rm -rf "$build/logs"
   stages+=("build|1200|build" "C++ tests|600|cpp-tests" "free-threaded build|600|free-threaded-check"
            "ThreadSanitizer|1200|tsan" "ASan and UBSan|1800|asan")
-  if command -v python3.14d >/dev/null; then stages+=("leaks, debug Python|900|leaks"); fi
+  if command -v python3.14d >/dev/null; then stages+=("debug Python|900|leaks"); fi
   if command -v clang++ >/dev/null; then stages+=("fuzzing|900|fuzz 25"); fi
   if "$py" -c "import scikit_build_core, build" 2>/dev/null; then
     stages+=("install|900|install-check")
@@ -236,7 +241,9 @@ run_tests() {
   # mypy is compiled for the regular interpreter only.
   if "$py" -c "import mypy.stubtest" 2>/dev/null; then stages+=("typing|600|typing"); fi
   stages+=("Python tests|900|py-tests")
-  echo "drovik: ${#stages[@]} stages with $("$py" -c 'import sys; print(sys.version.split()[0], "(GIL disabled)" if not getattr(sys, "_is_gil_enabled", lambda: True)() else "")')"
+  echo "drovik: ${#stages[@]} stages on Python $("$py" -c 'import sys
+gil = getattr(sys, "_is_gil_enabled", lambda: True)()
+print(sys.version.split()[0] + ("" if gil else " (GIL disabled)"))')"
   local entry name seconds step
   for entry in "${stages[@]}"; do
     IFS='|' read -r name seconds step <<< "$entry"
