@@ -5,23 +5,27 @@
 
 namespace drovik {
 
+Result<ConversionPlan> rescaling_plan(const UnitCollection& from, const UnitCollection& to) {
+  if (!(from.dimensions() == to.dimensions())) {
+    return fail(DrovikError::incompatible_units(as_string(from), as_string(to)));
+  }
+  return ConversionPlan{from.scale(), to.scale(), 0.0, 0.0, false};
+}
+
+Result<ConversionPlan> conversion_plan(const UnitCollection& from, const UnitCollection& to) {
+  Result<ConversionPlan> plan = rescaling_plan(from, to);
+  if (plan && from.size() == 1 && to.size() == 1) {
+    plan->offset = from[0].unit.offset();
+    plan->target_offset = to[0].unit.offset();
+    plan->with_offsets = true;
+  }
+  return plan;
+}
+
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target) {
-  const UnitCollection& own = *quantity.unit;
-  if (!(own.dimensions() == target.dimensions())) {
-    return fail(DrovikError::incompatible_units(as_string(own), as_string(target)));
-  }
-  double v = quantity.value;
-  double s = own.scale();
-  double S = target.scale();
-  double r;
-  if (own.size() == 1 && target.size() == 1) {
-    double o = own[0].unit.offset();
-    double O = target[0].unit.offset();
-    r = (O + ((v * s) - o)) / S;
-  } else {
-    r = (s * v) / S;
-  }
-  return r;
+  Result<ConversionPlan> plan = conversion_plan(*quantity.unit, target);
+  if (!plan) return fail(std::move(plan).error());
+  return plan->apply(quantity.value);
 }
 
 Result<Drovik> as_unit_internal(const Drovik& quantity, UnitRef target) {

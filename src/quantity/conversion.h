@@ -8,6 +8,31 @@
 
 namespace drovik {
 
+// How values in one unit become values in another: (s * v) / S, or, between
+// two collections of exactly one single unit each, (O + ((v * s) - o)) / S,
+// with s, o the source's scale and offset and S, O the target's. One plan
+// serves a quantity and an array of values alike, so that every element of
+// an array converts bit for bit as the quantity of that value would.
+struct ConversionPlan {
+  double scale = 1.0;
+  double target_scale = 1.0;
+  double offset = 0.0;
+  double target_offset = 0.0;
+  bool with_offsets = false;
+
+  double apply(double v) const {
+    return with_offsets ? (target_offset + ((v * scale) - offset)) / target_scale
+                        : (scale * v) / target_scale;
+  }
+};
+
+// The plan from `from` to `to`, or IncompatibleUnits (from's text first)
+// when the dimensions differ.
+Result<ConversionPlan> conversion_plan(const UnitCollection& from, const UnitCollection& to);
+
+// The same without offsets, as arithmetic rescales an operand.
+Result<ConversionPlan> rescaling_plan(const UnitCollection& from, const UnitCollection& to);
+
 // The conversion every other conversion uses: `quantity` in exactly the
 // `target` collection, or IncompatibleUnits (own unit text first) when the
 // dimensions differ. The offset formula applies when both collections hold

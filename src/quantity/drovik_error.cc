@@ -9,6 +9,9 @@ std::string DrovikError::message() const {
     case Kind::IncompatibleUnits: return first_ + " and " + second_ + " are not compatible";
     case Kind::NotCoercibleToUnit: return first_ + " cannot be coerced into a unit";
     case Kind::NotCoercibleToNumber: return first_ + " cannot be coerced into a number";
+    case Kind::ShapeMismatch:
+      return "operands could not be broadcast together with shapes " + first_ + " " + second_;
+    case Kind::ArrayTooLarge: return "an array of shape " + first_ + " does not fit in memory";
   }
   return first_;
 }

@@ -17,6 +17,8 @@ class DrovikError {
     IncompatibleUnits,     // "{} and {} are not compatible"
     NotCoercibleToUnit,    // "{} cannot be coerced into a unit"
     NotCoercibleToNumber,  // "{} cannot be coerced into a number"
+    ShapeMismatch,         // "operands could not be broadcast together with shapes {} {}"
+    ArrayTooLarge,         // "an array of shape {} does not fit in memory"
   };
 
   static DrovikError unit_not_found(std::string text) {
@@ -33,6 +35,13 @@ class DrovikError {
   }
   static DrovikError not_coercible_to_number(std::string object_text) {
     return DrovikError(Kind::NotCoercibleToNumber, std::move(object_text));
+  }
+
+  static DrovikError shape_mismatch(std::string first, std::string second) {
+    return DrovikError(Kind::ShapeMismatch, std::move(first), std::move(second));
+  }
+  static DrovikError array_too_large(std::string shape) {
+    return DrovikError(Kind::ArrayTooLarge, std::move(shape));
   }
 
   Kind kind() const { return kind_; }

@@ -12,10 +12,11 @@ namespace {
 // b's value expressed in a's unit, without offsets; fails unless the two
 // have the same dimension.
 Result<double> rescaled_to(const Drovik& a, const Drovik& b) {
+  // The error names a's unit first, as the operation reads.
   if (!(a.unit->dimensions() == b.unit->dimensions())) {
     return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
   }
-  return (b.unit->scale() * b.value) / a.unit->scale();
+  return rescaling_plan(*b.unit, *a.unit)->apply(b.value);
 }
 
 template <double (*Function)(double)>

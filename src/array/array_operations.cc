@@ -1,0 +1,178 @@
+#include "array/array_operations.h"
+
+#include <cstddef>
+
+#include "quantity/conversion.h"
+#include "unit/unit_arithmetic.h"
+#include "unit/unit_memo.h"
+#include "unit/unit_text.h"
+
+namespace drovik {
+namespace {
+
+// Where each element of an operand lies, for an operand broadcast to a
+// result's shape: a stride in elements per result axis, 0 along the axes it
+// is repeated on.
+struct Strides {
+  std::size_t along[kMaxDimensions];
+};
+
+Strides strides_for(const ArrayShape& operand, const ArrayShape& result) {
+  Strides strides{};
+  std::size_t step = 1;
+  for (std::size_t k = 0; k < operand.ndim(); ++k) {
+    std::size_t axis_in_operand = operand.ndim() - 1 - k;
+    std::size_t axis_in_result = result.ndim() - 1 - k;
+    strides.along[axis_in_result] = operand[axis_in_operand] == 1 ? 0 : step;
+    step *= operand[axis_in_operand];
+  }
+  return strides;
+}
+
+// out[i] = combine(x[i * sx], y[i * sy]) for i < n, with sx and sy 0 or 1:
+// each case its own loop, so that the compiler vectorises every one.
+template <class Combine>
+void combine_run(const double* x, std::size_t sx, const double* y, std::size_t sy, double* out,
+                 std::size_t n, Combine combine) {
+  if (sx == 1 && sy == 1) {
+    for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], y[i]);
+  } else if (sx == 1) {
+    const double b = *y;
+    for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], b);
+  } else if (sy == 1) {
+    const double a = *x;
+    for (std::size_t i = 0; i < n; ++i) out[i] = combine(a, y[i]);
+  } else {
+    const double value = combine(*x, *y);
+    for (std::size_t i = 0; i < n; ++i) out[i] = value;
+  }
+}
+
+// The values of `combine` applied element by element to a and b broadcast
+// together, in a result of shape `shape`: runs along the last axis, the
+// other axes counted like an odometer.
+template <class Combine>
+std::vector<double> combined(const ValueArray& a, const ValueArray& b, const ArrayShape& shape,
+                             Combine combine) {
+  std::vector<double> out(shape.size());
+  if (out.empty()) return out;
+  if (shape.ndim() == 0) {
+    out[0] = combine(a.values[0], b.values[0]);
+    return out;
+  }
+  Strides sa = strides_for(a.shape, shape), sb = strides_for(b.shape, shape);
+  std::size_t last = shape.ndim() - 1, run = shape[last];
+  std::size_t index[kMaxDimensions] = {};
+  std::size_t at_a = 0, at_b = 0;
+  for (std::size_t done = 0; done < out.size(); done += run) {
+    combine_run(a.values.data() + at_a, sa.along[last], b.values.data() + at_b, sb.along[last],
+                out.data() + done, run, combine);
+    // The next run: carry through the axes before the last.
+    for (std::size_t axis = last; axis-- > 0;) {
+      at_a += sa.along[axis];
+      at_b += sb.along[axis];
+      if (++index[axis] < shape[axis]) break;
+      at_a -= sa.along[axis] * shape[axis];
+      at_b -= sb.along[axis] * shape[axis];
+      index[axis] = 0;
+    }
+  }
+  return out;
+}
+
+// a and b combined in a result in `unit`.
+template <class Combine>
+Result<ValueArray> element_wise(const ValueArray& a, const ValueArray& b, UnitRef unit,
+                                Combine combine) {
+  Result<ArrayShape> shape = broadcast(a.shape, b.shape);
+  if (!shape) return fail(std::move(shape).error());
+  std::vector<double> values = combined(a, b, *shape, combine);
+  return ValueArray{std::move(*shape), std::move(values), std::move(unit)};
+}
+
+// a and b's values rescaled into a's unit, combined in a's unit. The error
+// names a's unit first, as the operation reads.
+template <class Combine>
+Result<ValueArray> rescaled(const ValueArray& a, const ValueArray& b, Combine combine) {
+  if (!(a.unit->dimensions() == b.unit->dimensions())) {
+    return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
+  }
+  const double s = b.unit->scale(), big_s = a.unit->scale();
+  return element_wise(a, b, a.unit, [=](double v, double w) { return combine(v, (s * w) / big_s); });
+}
+
+double pairwise_block(const double* v, std::size_t n) {
+  if (n < 8) {
+    double sum = 0.0;  // -0.0 + 0.0 is 0.0, as numpy's empty sum
+    for (std::size_t i = 0; i < n; ++i) sum += v[i];
+    return sum;
+  }
+  if (n <= 128) {
+    double r[8];
+    for (std::size_t j = 0; j < 8; ++j) r[j] = v[j];
+    std::size_t i = 8;
+    for (; i + 8 <= n; i += 8) {
+      for (std::size_t j = 0; j < 8; ++j) r[j] += v[i + j];
+    }
+    double sum = ((r[0] + r[1]) + (r[2] + r[3])) + ((r[4] + r[5]) + (r[6] + r[7]));
+    for (; i < n; ++i) sum += v[i];
+    return sum;
+  }
+  std::size_t half = n / 2;
+  half -= half % 8;
+  return pairwise_block(v, half) + pairwise_block(v + half, n - half);
+}
+
+}  // namespace
+
+Result<ValueArray> as_unit(const ValueArray& array, UnitRef target) {
+  Result<ConversionPlan> plan = conversion_plan(*array.unit, *target);
+  if (!plan) return fail(std::move(plan).error());
+  const double s = plan->scale, big_s = plan->target_scale;
+  const double o = plan->offset, big_o = plan->target_offset;
+  std::vector<double> out(array.values.size());
+  const double* v = array.values.data();
+  // The two formulas of ConversionPlan::apply, each in a loop of its own.
+  if (plan->with_offsets) {
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = (big_o + ((v[i] * s) - o)) / big_s;
+  } else {
+    for (std::size_t i = 0; i < out.size(); ++i) out[i] = (s * v[i]) / big_s;
+  }
+  return ValueArray{array.shape, std::move(out), std::move(target)};
+}
+
+ValueArray as_base_units(const ValueArray& array) {
+  // The same conversion as a quantity's; the dimensions agree by construction.
+  return std::move(*as_unit(array, UnitRef(get_base_units(*array.unit))));
+}
+
+Result<ValueArray> add(const ValueArray& a, const ValueArray& b) {
+  return rescaled(a, b, [](double v, double w) { return v + w; });
+}
+
+Result<ValueArray> subtract(const ValueArray& a, const ValueArray& b) {
+  return rescaled(a, b, [](double v, double w) { return v - w; });
+}
+
+Result<ValueArray> reflected_subtract(const ValueArray& a, const ValueArray& b) {
+  return rescaled(a, b, [](double v, double w) { return w - v; });
+}
+
+Result<ValueArray> multiply(const ValueArray& a, const ValueArray& b) {
+  return element_wise(a, b, multiply_units(a.unit, b.unit),
+                      [](double v, double w) { return v * w; });
+}
+
+Result<ValueArray> divide(const ValueArray& a, const ValueArray& b) {
+  return element_wise(a, b, divide_units(a.unit, b.unit), [](double v, double w) { return v / w; });
+}
+
+Result<ValueArray> reflected_divide(const ValueArray& a, const ValueArray& b) {
+  return element_wise(a, b, divide_units(b.unit, a.unit), [](double v, double w) { return w / v; });
+}
+
+double pairwise_sum(std::span<const double> values) {
+  return pairwise_block(values.data(), values.size());
+}
+
+}  // namespace drovik

@@ -1,0 +1,43 @@
+// Conversion, arithmetic and sums over arrays of values in one unit. Every
+// element of a result is, bit for bit, what the same operation on single
+// quantities gives for it, and the result's unit is the one that operation
+// gives; the loops run over contiguous doubles, so the compiler vectorises
+// them.
+#ifndef DROVIK_ARRAY_ARRAY_OPERATIONS_H_
+#define DROVIK_ARRAY_ARRAY_OPERATIONS_H_
+
+#include <span>
+
+#include "array/value_array.h"
+#include "quantity/drovik_error.h"
+
+namespace drovik {
+
+// Every value converted into `target`, offsets applied as as_unit applies
+// them; IncompatibleUnits (the array's unit text first) when the dimensions
+// differ.
+Result<ValueArray> as_unit(const ValueArray& array, UnitRef target);
+// Into the eight base units, as as_base_units of a quantity converts.
+ValueArray as_base_units(const ValueArray& array);
+
+// Element-wise, broadcasting the two shapes as numpy does (ShapeMismatch
+// otherwise). Sums and differences are in a's unit, b's values rescaled into
+// it (IncompatibleUnits when the dimensions differ); reflected_subtract is
+// b - a, still in a's unit, as a plain number on the left of a quantity
+// gives. Products and quotients take the product or quotient of the units.
+Result<ValueArray> add(const ValueArray& a, const ValueArray& b);
+Result<ValueArray> subtract(const ValueArray& a, const ValueArray& b);
+Result<ValueArray> reflected_subtract(const ValueArray& a, const ValueArray& b);
+Result<ValueArray> multiply(const ValueArray& a, const ValueArray& b);
+Result<ValueArray> divide(const ValueArray& a, const ValueArray& b);
+// b / a, in b's unit divided by a's.
+Result<ValueArray> reflected_divide(const ValueArray& a, const ValueArray& b);
+
+// The sum of `values` by pairwise summation, as numpy sums: blocks of up to
+// 128 values summed in eight interleaved partial sums, larger runs split in
+// halves, so the rounding error grows with log n. A NaN gives NaN.
+double pairwise_sum(std::span<const double> values);
+
+}  // namespace drovik
+
+#endif  // DROVIK_ARRAY_ARRAY_OPERATIONS_H_

@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "array/array_operations.h"
+#include "quantity/conversion.h"
+#include "quantity/quantity_arithmetic.h"
+#include "test_helpers.h"
+
+namespace drovik {
+namespace {
+
+using testing::same_double;
+using testing::units_of;
+
+ArrayShape shape_of(std::vector<std::size_t> extents) { return *ArrayShape::of(extents); }
+
+struct BroadcastCase {
+  std::vector<std::size_t> a, b;
+  std::string result;  // the shape's text, or the error's
+};
+
+TEST(ArrayShapes, BroadcastAsNumpyDoes) {
+  const BroadcastCase cases[] = {
+      {{2, 3}, {3}, "(2, 3)"},
+      {{2, 1}, {1, 4}, "(2, 4)"},
+      {{}, {5}, "(5,)"},
+      {{}, {}, "()"},
+      {{0, 3}, {1, 3}, "(0, 3)"},
+      {{4, 1, 2}, {3, 1}, "(4, 3, 2)"},
+      {{2, 3}, {2}, "operands could not be broadcast together with shapes (2, 3) (2,)"},
+      {{0}, {2}, "operands could not be broadcast together with shapes (0,) (2,)"},
+  };
+  for (const BroadcastCase& c : cases) {
+    Result<ArrayShape> shape = broadcast(shape_of(c.a), shape_of(c.b));
+    EXPECT_EQ(shape ? shape_text(*shape) : shape.error().message(), c.result)
+        << shape_text(shape_of(c.a)) << " with " << shape_text(shape_of(c.b));
+  }
+}
+
+TEST(ArrayShapes, SizesWhoseBytesOverflowAreRefused) {
+  std::size_t half = std::size_t{1} << 32;
+  Result<ArrayShape> huge = ArrayShape::of(std::vector<std::size_t>{half, half});
+  ASSERT_FALSE(huge);
+  EXPECT_EQ(huge.error().message(), "an array of shape (4294967296, 4294967296) does not fit in memory");
+  EXPECT_EQ(ArrayShape::of(std::vector<std::size_t>{half, half, 0})->size(), 0u);
+  EXPECT_FALSE(ArrayShape::of(std::vector<std::size_t>(kMaxDimensions + 1, 1)));
+}
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Units of a few dimensions, offsets, prefixes and a custom unit among them.
+std::vector<UnitCollection> unit_pool() {
+  DimensionVector length{{0, 0, 0, 0, 0, 1, 0, 0}};
+  std::vector<UnitCollection> pool;
+  for (const char* text : {"km", "m", "ft", "mm", "°C", "°F", "K", "kg.m/s2", "N", "km/hr",
+                           "mi/hr", "J"}) {
+    pool.push_back(units_of(text));
+  }
+  pool.emplace_back(SingleUnit::custom("league", "lea", 4828.032, length));
+  pool.emplace_back();
+  return pool;
+}
+
+ValueArray random_array(std::mt19937& random, const std::vector<std::size_t>& extents,
+                        const UnitCollection& unit) {
+  const double special[] = {kNaN, -0.0, 0.0, kInf, -kInf, 5e-324, 1.7976931348623157e308, 0.1,
+                            std::bit_cast<double>(0x7FF8'0000'DEAD'BEEFull)};
+  ArrayShape shape = shape_of(extents);
+  std::vector<double> values(shape.size());
+  std::normal_distribution<double> normal(0.0, 1e3);
+  for (double& v : values) {
+    v = random() % 4 == 0 ? special[random() % std::size(special)] : normal(random);
+  }
+  return ValueArray{shape, std::move(values), UnitRef(unit)};
+}
+
+// Extents of a shape and of one that broadcasts with it.
+std::pair<std::vector<std::size_t>, std::vector<std::size_t>> broadcastable(std::mt19937& random) {
+  std::vector<std::size_t> a(random() % 4), b;
+  for (std::size_t& extent : a) extent = random() % 4;
+  std::size_t skip = random() % (a.size() + 1);
+  for (std::size_t axis = skip; axis < a.size(); ++axis) b.push_back(random() % 3 == 0 ? 1 : a[axis]);
+  if (random() % 2) std::swap(a, b);
+  return {a, b};
+}
+
+// The index into `operand` of element `flat` of a result of shape `result`.
+std::size_t source_index(const ArrayShape& operand, const ArrayShape& result, std::size_t flat) {
+  std::size_t index = 0, step = 1;
+  for (std::size_t k = 0; k < result.ndim(); ++k) {
+    std::size_t axis = result.ndim() - 1 - k;
+    std::size_t at = flat % result[axis];
+    flat /= result[axis];
+    if (k < operand.ndim()) {
+      std::size_t extent = operand[operand.ndim() - 1 - k];
+      index += (extent == 1 ? 0 : at) * step;
+      step *= extent;
+    }
+  }
+  return index;
+}
+
+// The same bits, except that which of two NaN operands' payloads a result
+// carries is the processor's choice (it depends on the order the compiler
+// gave the operands, which IEEE 754 leaves open).
+bool same_result(double array_value, double scalar_value, double x, double y) {
+  if (std::isnan(x) && std::isnan(y)) return std::isnan(array_value) && std::isnan(scalar_value);
+  return same_bits(array_value, scalar_value);
+}
+
+using ArrayOperation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
+using ScalarOperation = Result<Drovik> (*)(const Drovik&, const Drovik&);
+
+Result<Drovik> scalar_multiply(const Drovik& a, const Drovik& b) { return multiply(a, b); }
+Result<Drovik> scalar_divide(const Drovik& a, const Drovik& b) { return divide(a, b); }
+Result<Drovik> scalar_reflected_divide(const Drovik& a, const Drovik& b) {
+  return reflected_divide(a, b);
+}
+
+struct NamedOperation {
+  const char* name;
+  ArrayOperation on_arrays;
+  ScalarOperation on_quantities;
+};
+
+// Every element of every result, and every refusal, as single quantities
+// give them: values bit for bit, units identical.
+TEST(ArrayOperations, EveryElementIsWhatQuantitiesGive) {
+  const NamedOperation operations[] = {
+      {"add", add, add},
+      {"subtract", subtract, subtract},
+      {"reflected_subtract", reflected_subtract, reflected_subtract},
+      {"multiply", multiply, scalar_multiply},
+      {"divide", divide, scalar_divide},
+      {"reflected_divide", reflected_divide, scalar_reflected_divide},
+  };
+  std::vector<UnitCollection> units = unit_pool();
+  std::mt19937 random(20261209);
+  for (int step = 0; step < 4000; ++step) {
+    auto [extents_a, extents_b] = broadcastable(random);
+    ValueArray a = random_array(random, extents_a, units[random() % units.size()]);
+    ValueArray b = random_array(random, extents_b, units[random() % units.size()]);
+    const NamedOperation& operation = operations[random() % std::size(operations)];
+    Result<ValueArray> result = operation.on_arrays(a, b);
+    std::string operands = std::string(operation.name) + " of " + shape_text(a.shape) + " [" +
+                           as_string(*a.unit) + "] and " + shape_text(b.shape) + " [" +
+                           as_string(*b.unit) + "]";
+    if (!result) {
+      // A refusal of the units shows on any pair of elements.
+      if (result.error().kind() == DrovikError::Kind::ShapeMismatch) FAIL() << operands;
+      Result<Drovik> scalar = operation.on_quantities(Drovik{1.0, a.unit}, Drovik{1.0, b.unit});
+      ASSERT_FALSE(scalar) << operands;
+      ASSERT_EQ(result.error().message(), scalar.error().message()) << operands;
+      continue;
+    }
+    ASSERT_EQ(result->values.size(), result->shape.size()) << operands;
+    for (std::size_t i = 0; i < result->values.size(); ++i) {
+      double x = a.values[source_index(a.shape, result->shape, i)];
+      double y = b.values[source_index(b.shape, result->shape, i)];
+      Result<Drovik> scalar = operation.on_quantities(Drovik{x, a.unit}, Drovik{y, b.unit});
+      ASSERT_TRUE(scalar) << operands;
+      ASSERT_TRUE(same_result(result->values[i], scalar->value, x, y))
+          << operands << ", element " << i << ": " << x << " and " << y << " gave "
+          << result->values[i] << ", quantities " << scalar->value;
+      ASSERT_TRUE(identical(*result->unit, *scalar->unit)) << operands;
+    }
+  }
+}
+
+TEST(ArrayOperations, ConversionsAreWhatQuantitiesGive) {
+  std::vector<UnitCollection> units = unit_pool();
+  std::mt19937 random(7);
+  for (int step = 0; step < 2000; ++step) {
+    ValueArray a = random_array(random, {random() % 9}, units[random() % units.size()]);
+    const UnitCollection& target = units[random() % units.size()];
+    Result<ValueArray> converted = as_unit(a, UnitRef(target));
+    std::string operands = "[" + as_string(*a.unit) + "] to [" + as_string(target) + "]";
+    for (std::size_t i = 0; i < a.values.size(); ++i) {
+      Result<Drovik> scalar = as_unit_internal(Drovik{a.values[i], a.unit}, UnitRef(target));
+      ASSERT_EQ(bool(converted), bool(scalar)) << operands;
+      if (!scalar) {
+        ASSERT_EQ(converted.error().message(), scalar.error().message()) << operands;
+        break;
+      }
+      ASSERT_TRUE(same_bits(converted->values[i], scalar->value))
+          << operands << ": " << a.values[i] << " gave " << converted->values[i]
+          << ", a quantity " << scalar->value;
+    }
+    ValueArray base = as_base_units(a);
+    for (std::size_t i = 0; i < a.values.size(); ++i) {
+      Result<Drovik> scalar = as_base_units(Drovik{a.values[i], a.unit});
+      ASSERT_TRUE(same_bits(base.values[i], scalar->value)) << operands << " in base units";
+      ASSERT_TRUE(identical(*base.unit, *scalar->unit)) << operands;
+    }
+  }
+}
+
+TEST(ArrayOperations, PairwiseSumsAreAsAccurateAsNumpys) {
+  // A million tenths: a running sum drifts by about 1e-6, pairwise by 1e-10.
+  std::vector<double> tenths(1'000'000, 0.1);
+  long double exact = 0.0L;
+  double running = 0.0;
+  for (double v : tenths) exact += v, running += v;
+  double pairwise = pairwise_sum(tenths);
+  EXPECT_LT(std::fabs(pairwise - static_cast<double>(exact)), 1e-9) << pairwise;
+  EXPECT_GT(std::fabs(running - static_cast<double>(exact)), 1e-7) << running;
+  for (std::size_t n : {0u, 1u, 7u, 8u, 9u, 127u, 128u, 129u, 1000u}) {
+    std::vector<double> ones(n, 1.0);
+    EXPECT_EQ(pairwise_sum(ones), static_cast<double>(n)) << n;
+    if (n > 0) {
+      ones[n / 2] = kNaN;
+      EXPECT_TRUE(std::isnan(pairwise_sum(ones))) << n;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace drovik
