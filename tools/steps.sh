@@ -54,7 +54,7 @@ cpp_tests() {
 }
 
 py_tests() {
-  PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" "$py" -m pytest -q -p no:cacheprovider tests/python
+  PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" "$py" -m pytest -q -rs -p no:cacheprovider tests/python
 }
 
 # Runs one step of this script in a child with a time limit, so that a hang
@@ -79,7 +79,7 @@ sanitized_tests() {
   LD_PRELOAD="$(g++ -print-file-name=libasan.so)" ASAN_OPTIONS=detect_leaks=0 \
     UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     PYTHONPATH="$PWD/$dir/python${PYTHONPATH:+:$PYTHONPATH}" \
-    "$py" -m pytest -q -p no:cacheprovider tests/python
+    "$py" -m pytest -q -rs -p no:cacheprovider tests/python
 }
 
 # The C++ tests, concurrency ones included, under ThreadSanitizer.
@@ -130,7 +130,7 @@ leak_check() {
   # The debug interpreter also checks every call's contract: a function that
   # returns a result with an exception still set aborts it.
   echo "== Python tests (python3.14d)"
-  PYTHONPATH="$PWD/$dir/python" python3.14d -m pytest -q -p no:cacheprovider tests/python
+  PYTHONPATH="$PWD/$dir/python" python3.14d -m pytest -q -rs -p no:cacheprovider tests/python
 }
 
 # A wheel and an sdist into dist/ (or $1), offline: the build backend and
@@ -256,8 +256,12 @@ print(sys.version.split()[0] + ("" if gil else " (GIL disabled)"))')"
   summary+=", ${#failed_stages[@]} failed"
   [ ${#failed_stages[@]} -eq 0 ] || summary+=" ($(IFS=,; echo "${failed_stages[*]}" | sed 's/,/, /g'))"
   [ "$not_run" -eq 0 ] || summary+=", $not_run not run"
-  # The Python suite's own closing line, alone, then the run's.
-  [ ! -f "$build/logs/Python tests.log" ] || closing_line "$build/logs/Python tests.log" | sed 's/^.*; //'
+  # The tests the Python suite skipped and why, its own closing line, alone,
+  # then the run's.
+  if [ -f "$build/logs/Python tests.log" ]; then
+    grep -E '^SKIPPED' "$build/logs/Python tests.log" | sed 's/^/    /' || true
+    closing_line "$build/logs/Python tests.log" | sed 's/^.*; //'
+  fi
   echo "$summary, in $(minutes "$(elapsed "$start")")"
   return "$status"
 }
