@@ -4,6 +4,7 @@
 
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
+#include "python/module_definitions.h"
 
 namespace drovik::python {
 namespace {
@@ -74,4 +75,4 @@ PyModuleDef kModule = {
 }  // namespace
 }  // namespace drovik::python
 
-extern "C" PyMODINIT_FUNC PyInit_drovik() { return PyModuleDef_Init(&drovik::python::kModule); }
+PyModuleDef* drovik_module_definition() { return &drovik::python::kModule; }

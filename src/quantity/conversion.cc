@@ -1,31 +1,38 @@
 #include "quantity/conversion.h"
 
+#include <optional>
+
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
 
+namespace {
+
+// IncompatibleUnits, `from`'s text first, unless the dimensions agree.
+std::optional<DrovikError> incompatible(const UnitCollection& from, const UnitCollection& to) {
+  if (from.dimensions() == to.dimensions()) return std::nullopt;
+  return DrovikError::incompatible_units(as_string(from), as_string(to));
+}
+
+}  // namespace
+
 Result<ConversionPlan> rescaling_plan(const UnitCollection& from, const UnitCollection& to) {
-  if (!(from.dimensions() == to.dimensions())) {
-    return fail(DrovikError::incompatible_units(as_string(from), as_string(to)));
-  }
-  return ConversionPlan{from.scale(), to.scale(), 0.0, 0.0, false};
+  if (auto error = incompatible(from, to)) return fail(std::move(*error));
+  return ConversionPlan::rescaling(from, to);
 }
 
 Result<ConversionPlan> conversion_plan(const UnitCollection& from, const UnitCollection& to) {
-  Result<ConversionPlan> plan = rescaling_plan(from, to);
-  if (plan && from.size() == 1 && to.size() == 1) {
-    plan->offset = from[0].unit.offset();
-    plan->target_offset = to[0].unit.offset();
-    plan->with_offsets = true;
-  }
-  return plan;
+  if (auto error = incompatible(from, to)) return fail(std::move(*error));
+  return ConversionPlan::converting(from, to);
 }
 
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target) {
-  Result<ConversionPlan> plan = conversion_plan(*quantity.unit, target);
-  if (!plan) return fail(std::move(plan).error());
-  return plan->apply(quantity.value);
+  const UnitCollection& own = *quantity.unit;
+  if (!(own.dimensions() == target.dimensions())) [[unlikely]] {
+    return fail(DrovikError::incompatible_units(as_string(own), as_string(target)));
+  }
+  return ConversionPlan::converting(own, target).apply(quantity.value);
 }
 
 Result<Drovik> as_unit_internal(const Drovik& quantity, UnitRef target) {

@@ -20,6 +20,17 @@ struct ConversionPlan {
   double target_offset = 0.0;
   bool with_offsets = false;
 
+  // Between collections whose dimensions the caller has found equal: by
+  // scale alone, as arithmetic rescales an operand, or with the offsets of
+  // two single units, as conversions do.
+  static ConversionPlan rescaling(const UnitCollection& from, const UnitCollection& to) {
+    return {from.scale(), to.scale(), 0.0, 0.0, false};
+  }
+  static ConversionPlan converting(const UnitCollection& from, const UnitCollection& to) {
+    if (from.size() != 1 || to.size() != 1) return rescaling(from, to);
+    return {from.scale(), to.scale(), from[0].unit.offset(), to[0].unit.offset(), true};
+  }
+
   double apply(double v) const {
     return with_offsets ? (target_offset + ((v * scale) - offset)) / target_scale
                         : (scale * v) / target_scale;

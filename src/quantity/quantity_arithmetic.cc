@@ -16,7 +16,7 @@ Result<double> rescaled_to(const Drovik& a, const Drovik& b) {
   if (!(a.unit->dimensions() == b.unit->dimensions())) {
     return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
   }
-  return rescaling_plan(*b.unit, *a.unit)->apply(b.value);
+  return ConversionPlan::rescaling(*b.unit, *a.unit).apply(b.value);
 }
 
 template <double (*Function)(double)>
