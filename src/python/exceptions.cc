@@ -16,7 +16,8 @@ std::atomic<PyObject*> g_add_note_name{nullptr};
 PyObject* exception_type(DrovikError::Kind kind) {
   switch (kind) {
     case DrovikError::Kind::UnitNotFound:
-    case DrovikError::Kind::ConstantNotFound: return PyExc_LookupError;
+    case DrovikError::Kind::ConstantNotFound:
+    case DrovikError::Kind::UnitPieceNotFound: return PyExc_LookupError;
     case DrovikError::Kind::IncompatibleUnits:
     case DrovikError::Kind::NotCoercibleToUnit:
     case DrovikError::Kind::NotCoercibleToNumber: return PyExc_TypeError;

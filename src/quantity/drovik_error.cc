@@ -1,5 +1,10 @@
 #include "quantity/drovik_error.h"
 
+#include <optional>
+#include <string_view>
+
+#include "catalogue/spelling_hints.h"
+
 namespace drovik {
 
 std::string DrovikError::message() const {
@@ -9,6 +14,11 @@ std::string DrovikError::message() const {
     case Kind::IncompatibleUnits: return first_ + " and " + second_ + " are not compatible";
     case Kind::NotCoercibleToUnit: return first_ + " cannot be coerced into a unit";
     case Kind::NotCoercibleToNumber: return first_ + " cannot be coerced into a number";
+    case Kind::UnitPieceNotFound: {
+      std::string message = "\"" + first_ + "\" in \"" + second_ + "\" is not a unit";
+      std::optional<std::string_view> hint = spelling_hint(first_);
+      return hint ? message + "; write \"" + std::string(*hint) + "\"" : message;
+    }
     case Kind::ShapeMismatch:
       return "operands could not be broadcast together with shapes " + first_ + " " + second_;
     case Kind::ArrayTooLarge: return "an array of shape " + first_ + " does not fit in memory";

@@ -17,6 +17,7 @@ class DrovikError {
     IncompatibleUnits,     // "{} and {} are not compatible"
     NotCoercibleToUnit,    // "{} cannot be coerced into a unit"
     NotCoercibleToNumber,  // "{} cannot be coerced into a number"
+    UnitPieceNotFound,     // "\"{}\" in \"{}\" is not a unit" and a hint, if one is known
     ShapeMismatch,         // "operands could not be broadcast together with shapes {} {}"
     ArrayTooLarge,         // "an array of shape {} does not fit in memory"
   };
@@ -37,6 +38,9 @@ class DrovikError {
     return DrovikError(Kind::NotCoercibleToNumber, std::move(object_text));
   }
 
+  static DrovikError unit_piece_not_found(std::string piece, std::string text) {
+    return DrovikError(Kind::UnitPieceNotFound, std::move(piece), std::move(text));
+  }
   static DrovikError shape_mismatch(std::string first, std::string second) {
     return DrovikError(Kind::ShapeMismatch, std::move(first), std::move(second));
   }

@@ -1,6 +1,7 @@
 #include "unit/unit_parser.h"
 
 #include <charconv>
+#include <string>
 
 #include "text/unicode_text.h"
 #include "unit/unit_arithmetic.h"
@@ -30,8 +31,10 @@ std::optional<double> parse_exponent(std::string_view text) {
   return value;
 }
 
-// Multiplies (or divides) `running` by every usable piece of `part`.
-void apply_part(UnitCollection& running, std::string_view part, bool denominator) {
+// Multiplies (or divides) `running` by every usable piece of `part`, and
+// notes the first piece that is not usable in `unresolved`.
+void apply_part(UnitCollection& running, std::string_view part, bool denominator,
+                std::optional<std::string_view>& unresolved) {
   while (true) {
     std::size_t dot = part.find('.');
     std::string_view text = part.substr(0, dot);
@@ -39,18 +42,26 @@ void apply_part(UnitCollection& running, std::string_view part, bool denominator
       Piece piece = split_piece(text);
       std::optional<double> exponent = parse_exponent(piece.exponent);
       std::optional<SingleUnit> unit = exponent ? search_for_unit_name(piece.word) : std::nullopt;
-      if (unit) apply_unit_power(running, *unit, *exponent, denominator);
+      if (unit) {
+        apply_unit_power(running, *unit, *exponent, denominator);
+      } else if (!unresolved) {
+        unresolved = exponent ? piece.word : text;
+      }
     }
     if (dot == std::string_view::npos) return;
     part.remove_prefix(dot + 1);
   }
 }
 
-}  // namespace
+// The parse, and the first piece of `text` that resolved to nothing.
+struct Parse {
+  std::optional<UnitCollection> units;
+  std::optional<std::string_view> unresolved;
+};
 
-std::optional<UnitCollection> from_unit_name(std::string_view text) {
+Parse parse(std::string_view text) {
   if (std::optional<SingleUnit> whole = search_for_unit_name(text)) {
-    return UnitCollection(std::move(*whole));
+    return {UnitCollection(std::move(*whole)), std::nullopt};
   }
   std::string_view trimmed = trim_unicode_white_space(text);
   std::size_t slash = trimmed.find('/');
@@ -58,13 +69,27 @@ std::optional<UnitCollection> from_unit_name(std::string_view text) {
   std::string_view denominator;
   if (slash != std::string_view::npos) {
     denominator = trimmed.substr(slash + 1);
-    if (denominator.find('/') != std::string_view::npos) return std::nullopt;
+    if (denominator.find('/') != std::string_view::npos) return {};
   }
-  UnitCollection running;
-  apply_part(running, numerator, false);
-  apply_part(running, denominator, true);
-  if (running.empty()) return std::nullopt;
-  return running;
+  Parse result{UnitCollection(), std::nullopt};
+  apply_part(*result.units, numerator, false, result.unresolved);
+  apply_part(*result.units, denominator, true, result.unresolved);
+  if (result.units->empty()) result.units.reset();
+  return result;
+}
+
+}  // namespace
+
+std::optional<UnitCollection> from_unit_name(std::string_view text) { return parse(text).units; }
+
+Result<UnitCollection> from_unit_name_strictly(std::string_view text) {
+  Parse result = parse(text);
+  if (result.unresolved) {
+    return fail(DrovikError::unit_piece_not_found(std::string(*result.unresolved),
+                                                  std::string(text)));
+  }
+  if (!result.units) return fail(DrovikError::unit_not_found(std::string(text)));
+  return std::move(*result.units);
 }
 
 }  // namespace drovik

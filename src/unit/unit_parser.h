@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "quantity/drovik_error.h"
 #include "unit/unit_collection.h"
 
 namespace drovik {
@@ -16,6 +17,11 @@ namespace drovik {
 // when no unit is left (also when all units cancel) or when there are two or
 // more "/".
 std::optional<UnitCollection> from_unit_name(std::string_view text);
+
+// The same parse, refusing a text with any piece that resolves to nothing
+// (UnitPieceNotFound, naming the first such piece) or that names no unit
+// (UnitNotFound). A text it accepts gives exactly what from_unit_name gives.
+Result<UnitCollection> from_unit_name_strictly(std::string_view text);
 
 }  // namespace drovik
 

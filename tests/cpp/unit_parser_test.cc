@@ -124,5 +124,33 @@ TEST(FromUnitName, MatchesTheDefinitionByPowMulAndDiv) {
   }
 }
 
+// Strict parsing accepts exactly what every piece of resolves, and gives
+// the forgiving parse's result for it; otherwise it names the first piece
+// that resolves to nothing, with the catalogue's spelling when it knows one.
+TEST(StrictParsing, RefusesWhatTheForgivingParseDrops) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"km/hr", ""},
+      {"W/m2.K4", ""},
+      {"1/s", ""},
+      {"degree Celsius", ""},
+      {"km/h", "\"h\" in \"km/h\" is not a unit; write \"hr\""},
+      {"degC", "\"degC\" in \"degC\" is not a unit; write \"°C\""},
+      {"m/s^2", "\"s^\" in \"m/s^2\" is not a unit"},
+      {"kg.mph", "\"mph\" in \"kg.mph\" is not a unit; write \"mi/hr\""},
+      {"m/m", "Unit m/m not found"},
+      {"m/s/s", "Unit m/s/s not found"},
+  };
+  for (const auto& [text, error] : cases) {
+    Result<UnitCollection> strict = from_unit_name_strictly(text);
+    if (*error == '\0') {
+      ASSERT_TRUE(strict) << text << ": " << strict.error().message();
+      EXPECT_TRUE(identical(*strict, *from_unit_name(text))) << text;
+    } else {
+      ASSERT_FALSE(strict) << text;
+      EXPECT_EQ(strict.error().message(), error);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace drovik
