@@ -13,6 +13,8 @@
 extern "C" {
 // The module drovik.
 DROVIK_SHARED_EXPORT PyModuleDef* drovik_module_definition();
+// The module drovik_array.
+DROVIK_SHARED_EXPORT PyModuleDef* drovik_array_module_definition();
 }
 
 #endif  // DROVIK_PYTHON_MODULE_DEFINITIONS_H_

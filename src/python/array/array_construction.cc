@@ -1,0 +1,256 @@
+#include "python/array/array_construction.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "array/array_operations.h"
+#include "array/strided_values.h"
+#include "python/array/array_object.h"
+#include "python/drovik_object.h"
+#include "python/results.h"
+#include "quantity/conversion.h"
+#include "unit/unit_parser.h"
+
+namespace drovik::python {
+namespace {
+
+// A buffer held for the length of a scope.
+class HeldBuffer {
+ public:
+  bool get(PyObject* object) {
+    held_ = PyObject_GetBuffer(object, &view_, PyBUF_RECORDS_RO) == 0;
+    return held_;
+  }
+  ~HeldBuffer() {
+    if (held_) PyBuffer_Release(&view_);
+  }
+  const Py_buffer& view() const { return view_; }
+
+ private:
+  Py_buffer view_{};
+  bool held_ = false;
+};
+
+std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<UnitRef>& unit) {
+  HeldBuffer buffer;
+  if (!buffer.get(object)) return std::nullopt;
+  const Py_buffer& view = buffer.view();
+  std::optional<ElementType> type = element_type_of(view.format ? view.format : "B");
+  if (!type || type->size != static_cast<std::size_t>(view.itemsize)) {
+    PyErr_Format(PyExc_TypeError,
+                 "DrovikArray takes buffers of real numbers (floats, ints, bools), not of "
+                 "format '%s'", view.format ? view.format : "B");
+    return std::nullopt;
+  }
+  std::vector<std::size_t> extents(static_cast<std::size_t>(view.ndim));
+  for (int axis = 0; axis < view.ndim; ++axis) extents[axis] = view.shape[axis];
+  Result<ArrayShape> shape = ArrayShape::of(extents);
+  if (!shape) {
+    raise_error(shape.error());
+    return std::nullopt;
+  }
+  std::vector<std::ptrdiff_t> strides(extents.size());
+  for (int axis = 0; axis < view.ndim; ++axis) strides[axis] = view.strides[axis];
+  std::vector<double> values =
+      strided_values(static_cast<const std::byte*>(view.buf), *type, *shape, strides);
+  return ValueArray{std::move(*shape), std::move(values), unit ? *unit : UnitRef()};
+}
+
+// Nested lists and tuples.
+bool is_nested(PyObject* object) { return PyList_Check(object) || PyTuple_Check(object); }
+
+Py_ssize_t length_of(PyObject* sequence) {
+  return PyTuple_Check(sequence) ? PyTuple_GET_SIZE(sequence) : PyList_GET_SIZE(sequence);
+}
+
+// A new reference to item i, or nullptr with IndexError when a list shrank
+// meanwhile (another thread, or an element's __float__, may change it).
+PyObject* item_of(PyObject* sequence, Py_ssize_t i) {
+  if (PyTuple_Check(sequence)) return Py_NewRef(PyTuple_GET_ITEM(sequence, i));
+  return PyList_GetItemRef(sequence, i);
+}
+
+// A new reference, held for a scope.
+struct Held {
+  PyObject* object;
+  ~Held() { Py_XDECREF(object); }
+};
+
+// Reads nested sequences of numbers, or of quantities, into C order.
+class SequenceReader {
+ public:
+  explicit SequenceReader(const std::optional<UnitRef>& unit) : unit_(unit) {}
+
+  std::optional<ValueArray> read(PyObject* root) {
+    // The shape, from the first element of each level.
+    std::vector<std::size_t> extents;
+    Held level{Py_NewRef(root)};
+    while (is_nested(level.object)) {
+      if (extents.size() == kMaxDimensions) {
+        PyErr_SetString(PyExc_ValueError, "DrovikArray values nest more than 64 levels deep");
+        return std::nullopt;
+      }
+      Py_ssize_t length = length_of(level.object);
+      extents.push_back(static_cast<std::size_t>(length));
+      if (length == 0) break;
+      PyObject* first = item_of(level.object, 0);
+      if (first == nullptr) return std::nullopt;
+      Py_SETREF(level.object, first);
+    }
+    Result<ArrayShape> shape = ArrayShape::of(extents);
+    if (!shape) {
+      raise_error(shape.error());
+      return std::nullopt;
+    }
+    extents_ = std::move(extents);
+    values_.reserve(shape->size());
+    if (!read_level(root, 0)) return std::nullopt;
+    if (values_.size() != shape->size()) {
+      PyErr_SetString(PyExc_RuntimeError, "DrovikArray values changed while they were read");
+      return std::nullopt;
+    }
+    UnitRef unit = unit_ ? *unit_ : first_unit_ ? *first_unit_ : UnitRef();
+    return ValueArray{std::move(*shape), std::move(values_), std::move(unit)};
+  }
+
+ private:
+  bool read_level(PyObject* sequence, std::size_t depth) {
+    if (depth == extents_.size()) return read_leaf(sequence);
+    if (!is_nested(sequence) || static_cast<std::size_t>(length_of(sequence)) != extents_[depth]) {
+      PyErr_SetString(PyExc_ValueError,
+                      "DrovikArray values are ragged: the sequences at one level differ in "
+                      "length or depth");
+      return false;
+    }
+    for (std::size_t i = 0; i < extents_[depth]; ++i) {
+      Held item{item_of(sequence, static_cast<Py_ssize_t>(i))};
+      if (item.object == nullptr || !read_level(item.object, depth + 1)) return false;
+    }
+    return true;
+  }
+
+  bool read_leaf(PyObject* item) {
+    if (is_nested(item)) {
+      PyErr_SetString(PyExc_ValueError,
+                      "DrovikArray values are ragged: the sequences at one level differ in "
+                      "length or depth");
+      return false;
+    }
+    bool quantity = is_drovik(item);
+    if (values_.empty()) quantities_ = quantity;
+    if (quantity != quantities_) {
+      PyErr_SetString(PyExc_TypeError,
+                      "DrovikArray values are either all numbers or all Drovik quantities");
+      return false;
+    }
+    return quantity ? read_quantity(item) : read_number(item);
+  }
+
+  bool read_number(PyObject* item) {
+    if (!PyFloat_Check(item) && !PyLong_Check(item) && !PyIndex_Check(item) &&
+        !(Py_TYPE(item)->tp_as_number && Py_TYPE(item)->tp_as_number->nb_float)) {
+      PyErr_Format(PyExc_TypeError,
+                   "DrovikArray values must be real numbers or Drovik quantities, not %.200s",
+                   Py_TYPE(item)->tp_name);
+      return false;
+    }
+    double value = PyFloat_AsDouble(item);
+    if (value == -1.0 && PyErr_Occurred()) return false;
+    values_.push_back(value);
+    return true;
+  }
+
+  bool read_quantity(PyObject* item) {
+    const Drovik* quantity = readable_quantity(item);
+    if (quantity == nullptr) {
+      Borrow(item, Borrow::Mode::kSilent).refused();
+      return false;
+    }
+    if (!unit_ && !first_unit_) first_unit_ = quantity->unit;
+    const UnitRef& unit = unit_ ? *unit_ : *first_unit_;
+    Result<double> value = converted_value(*quantity, *unit);
+    if (!value) {
+      raise_error(value.error());
+      return false;
+    }
+    values_.push_back(*value);
+    return true;
+  }
+
+  const std::optional<UnitRef>& unit_;
+  std::optional<UnitRef> first_unit_;
+  std::vector<std::size_t> extents_;
+  std::vector<double> values_;
+  bool quantities_ = false;
+};
+
+std::optional<ValueArray> converted(ValueArray array, const std::optional<UnitRef>& unit) {
+  if (!unit) return array;
+  Result<ValueArray> result = as_unit(array, *unit);
+  if (!result) {
+    raise_error(result.error());
+    return std::nullopt;
+  }
+  return std::move(*result);
+}
+
+}  // namespace
+
+std::optional<std::optional<UnitRef>> unit_argument(PyObject* unit) {
+  if (unit == nullptr || unit == Py_None) return std::optional<UnitRef>();
+  if (PyUnicode_Check(unit)) {
+    Py_ssize_t size = 0;
+    const char* utf8 = PyUnicode_AsUTF8AndSize(unit, &size);
+    if (utf8 == nullptr) return std::nullopt;
+    Result<UnitCollection> parsed =
+        from_unit_name_strictly(std::string_view(utf8, static_cast<std::size_t>(size)));
+    if (!parsed) {
+      raise_error(parsed.error());
+      return std::nullopt;
+    }
+    return std::optional<UnitRef>(UnitRef(std::move(*parsed)));
+  }
+  if (is_drovik(unit)) {
+    Borrow claim = borrow_silent(unit);
+    if (!claim) {
+      claim.refused();
+      return std::nullopt;
+    }
+    return std::optional<UnitRef>(claim.quantity().unit);
+  }
+  PyErr_Format(PyExc_TypeError, "a DrovikArray unit must be a str, a Drovik or None, not %.200s",
+               Py_TYPE(unit)->tp_name);
+  return std::nullopt;
+}
+
+std::optional<ValueArray> array_argument(PyObject* values, const std::optional<UnitRef>& unit) {
+  if (is_array(values)) return converted(array_of(values), unit);
+  if (is_drovik(values)) {
+    const Drovik* quantity = readable_quantity(values);
+    if (quantity == nullptr) {
+      borrow_silent(values).refused();
+      return std::nullopt;
+    }
+    return converted(single_value(*quantity), unit);
+  }
+  if (PyUnicode_Check(values) || PyBytes_Check(values) || PyByteArray_Check(values)) {
+    PyErr_Format(PyExc_TypeError, "DrovikArray values must be numbers, not %.200s",
+                 Py_TYPE(values)->tp_name);
+    return std::nullopt;
+  }
+  if (PyObject_CheckBuffer(values)) return from_buffer(values, unit);
+  if (is_nested(values)) return SequenceReader(unit).read(values);
+  if (PyFloat_Check(values) || PyLong_Check(values)) {
+    double value = PyFloat_AsDouble(values);
+    if (value == -1.0 && PyErr_Occurred()) return std::nullopt;
+    return ValueArray{ArrayShape(), {value}, unit ? *unit : UnitRef()};
+  }
+  PyErr_Format(PyExc_TypeError,
+               "DrovikArray values must be a buffer of numbers, nested lists or tuples of "
+               "numbers or quantities, a Drovik or a DrovikArray, not %.200s",
+               Py_TYPE(values)->tp_name);
+  return std::nullopt;
+}
+
+}  // namespace drovik::python

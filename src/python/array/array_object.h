@@ -1,0 +1,53 @@
+// The Python object behind drovik_array.DrovikArray: an immutable array of
+// values in one unit, and the shape and strides it lends through the buffer
+// protocol.
+#ifndef DROVIK_PYTHON_ARRAY_ARRAY_OBJECT_H_
+#define DROVIK_PYTHON_ARRAY_ARRAY_OBJECT_H_
+
+#include "python/python_api.h"
+
+#include <atomic>
+#include <vector>
+
+#include "array/value_array.h"
+#include "python/once.h"
+
+namespace drovik::python {
+
+struct ArrayObject {
+  PyObject_HEAD
+  ValueArray array;
+  // The buffer's shape, then its strides in bytes: made with the array, so
+  // lending the buffer writes nothing.
+  std::vector<Py_ssize_t> layout;
+  // Lent writable: only arrays made to hand plain values to numpy, which
+  // nobody else sees.
+  bool writable;
+};
+
+namespace detail {
+inline std::atomic<PyTypeObject*> created_array_type{nullptr};
+PyTypeObject* make_array_type();
+}  // namespace detail
+
+// The class object, created on first use; nullptr with an exception set if
+// that failed.
+inline PyTypeObject* array_type() {
+  return once(detail::created_array_type, detail::make_array_type);
+}
+
+// True when `object` is a DrovikArray (the class cannot be subclassed).
+inline bool is_array(PyObject* object) {
+  return Py_IS_TYPE(object, detail::created_array_type.load(std::memory_order_acquire));
+}
+
+inline const ValueArray& array_of(PyObject* object) {
+  return reinterpret_cast<ArrayObject*>(object)->array;
+}
+
+// A new DrovikArray owning `array`, or nullptr with an exception set.
+PyObject* wrap_array(ValueArray&& array, bool writable = false);
+
+}  // namespace drovik::python
+
+#endif  // DROVIK_PYTHON_ARRAY_ARRAY_OBJECT_H_

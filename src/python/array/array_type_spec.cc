@@ -1,0 +1,347 @@
+// The class drovik_array.DrovikArray: its constructor, attributes, methods,
+// operators and buffer.
+#include <string>
+
+#include "array/array_operations.h"
+#include "python/array/array_construction.h"
+#include "python/array/array_object.h"
+#include "python/drovik_object.h"
+#include "python/exceptions.h"
+#include "python/results.h"
+#include "text/decimal_text.h"
+#include "text/text_buffer.h"
+#include "unit/unit_text.h"
+
+namespace drovik::python {
+namespace {
+
+// Plain doubles that back a buffer of no elements: a buffer's address must
+// not be null.
+double g_no_values[1];
+
+// Construction.
+
+PyObject* new_slot(PyTypeObject*, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"values", "unit", nullptr};
+    PyObject* values = nullptr;
+    PyObject* unit = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|O:DrovikArray",
+                                     const_cast<char**>(names), &values, &unit)) {
+      return nullptr;
+    }
+    std::optional<std::optional<UnitRef>> target = unit_argument(unit);
+    if (!target) return nullptr;
+    std::optional<ValueArray> array = array_argument(values, *target);
+    if (!array) return nullptr;
+    return wrap_array(std::move(*array));
+  });
+}
+
+void free_slot(void* memory) {
+  auto* self = static_cast<ArrayObject*>(memory);
+  self->array.~ValueArray();
+  self->layout.~vector();
+  PyObject_Free(memory);
+}
+
+// The buffer: the values, read-only, in C order.
+
+int get_buffer(PyObject* object, Py_buffer* view, int flags) {
+  auto* self = reinterpret_cast<ArrayObject*>(object);
+  if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !self->writable) {
+    PyErr_SetString(PyExc_BufferError, "a DrovikArray is read-only");
+    view->obj = nullptr;
+    return -1;
+  }
+  const std::vector<double>& values = self->array.values;
+  auto ndim = static_cast<int>(self->array.shape.ndim());
+  view->obj = Py_NewRef(object);
+  view->buf = values.empty() ? static_cast<void*>(g_no_values)
+                             : const_cast<double*>(values.data());
+  view->len = static_cast<Py_ssize_t>(values.size() * sizeof(double));
+  view->readonly = self->writable ? 0 : 1;
+  view->itemsize = sizeof(double);
+  view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("d") : nullptr;
+  view->ndim = ndim;
+  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.data() : nullptr;
+  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.data() + ndim : nullptr;
+  view->suboffsets = nullptr;
+  view->internal = nullptr;
+  return 0;
+}
+
+// Reading.
+
+PyObject* unit_text(const UnitRef& unit) {
+  std::string text = as_string(*unit);
+  // as_string writes the brackets str() shows around the unit.
+  return text_to_python(std::string_view(text).substr(1, text.size() - 2));
+}
+
+PyObject* get_shape(PyObject* self, void*) {
+  const ArrayShape& shape = array_of(self).shape;
+  PyObject* tuple = PyTuple_New(static_cast<Py_ssize_t>(shape.ndim()));
+  if (tuple == nullptr) return nullptr;
+  for (std::size_t axis = 0; axis < shape.ndim(); ++axis) {
+    PyObject* extent = PyLong_FromSize_t(shape[axis]);
+    if (extent == nullptr) {
+      Py_DECREF(tuple);
+      return nullptr;
+    }
+    PyTuple_SET_ITEM(tuple, static_cast<Py_ssize_t>(axis), extent);
+  }
+  return tuple;
+}
+
+PyObject* get_ndim(PyObject* self, void*) { return PyLong_FromSize_t(array_of(self).shape.ndim()); }
+PyObject* get_size(PyObject* self, void*) { return PyLong_FromSize_t(array_of(self).shape.size()); }
+PyObject* get_unit(PyObject* self, void*) {
+  return guarded([&] { return unit_text(array_of(self).unit); });
+}
+
+Py_ssize_t length_slot(PyObject* self) {
+  const ArrayShape& shape = array_of(self).shape;
+  if (shape.ndim() == 0) {
+    PyErr_SetString(PyExc_TypeError, "len() of a DrovikArray of shape ()");
+    return -1;
+  }
+  return static_cast<Py_ssize_t>(shape[0]);
+}
+
+// numpy's summarised layout: nested brackets, values separated by spaces,
+// "..." for all but the first and last three along an axis of a large array.
+constexpr std::size_t kSummariseFrom = 1000, kEdgeItems = 3;
+
+void append_values(TextBuffer& out, const ValueArray& array, std::size_t axis, std::size_t start,
+                   std::size_t stride, bool summarise) {
+  if (axis == array.shape.ndim()) {
+    append_decimal_text(out, array.values[start]);
+    return;
+  }
+  std::size_t extent = array.shape[axis], inner = stride / (extent == 0 ? 1 : extent);
+  out.append("[");
+  for (std::size_t i = 0; i < extent; ++i) {
+    if (summarise && extent > 2 * kEdgeItems && i == kEdgeItems) {
+      if (axis + 1 == array.shape.ndim()) {
+        out.append(" ...");
+      } else {
+        out.append("\n");
+        out.append(axis + 1, ' ');
+        out.append("...");
+      }
+      i = extent - kEdgeItems - 1;
+      continue;
+    }
+    if (i > 0 && axis + 1 == array.shape.ndim()) {
+      out.append(" ");
+    } else if (i > 0) {  // as numpy: a blank line per axis below, indented past the brackets
+      out.append(array.shape.ndim() - axis - 1, '\n');
+      out.append(axis + 1, ' ');
+    }
+    append_values(out, array, axis + 1, start + i * inner, inner, summarise);
+  }
+  out.append("]");
+}
+
+PyObject* text_slot(PyObject* self) {
+  return guarded([&]() -> PyObject* {
+    const ValueArray& array = array_of(self);
+    TextBuffer out;
+    append_values(out, array, 0, 0, array.shape.size(), array.shape.size() > kSummariseFrom);
+    out.append(" ");
+    append_unit_text(out, array.unit);
+    return text_to_python(out.view());
+  });
+}
+
+// Converting.
+
+std::atomic<PyObject*> g_numpy_asarray{nullptr};
+
+// numpy.asarray, or nullptr (no exception) when numpy cannot be imported.
+PyObject* numpy_asarray() {
+  PyObject* asarray = g_numpy_asarray.load(std::memory_order_acquire);
+  if (asarray != nullptr) return asarray;
+  PyObject* numpy = PyImport_ImportModule("numpy");
+  if (numpy == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  asarray = PyObject_GetAttrString(numpy, "asarray");
+  Py_DECREF(numpy);
+  if (asarray == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  PyObject* expected = nullptr;
+  if (!g_numpy_asarray.compare_exchange_strong(expected, asarray)) {
+    Py_DECREF(asarray);
+    return expected;
+  }
+  return asarray;
+}
+
+// The plain values: a numpy array that owns them when numpy is there,
+// otherwise a read-only memoryview.
+PyObject* plain_values(ValueArray&& array) {
+  PyObject* asarray = numpy_asarray();
+  PyObject* holder = wrap_array(std::move(array), asarray != nullptr);
+  if (holder == nullptr) return nullptr;
+  PyObject* result = asarray != nullptr ? PyObject_CallOneArg(asarray, holder)
+                                        : PyMemoryView_FromObject(holder);
+  Py_DECREF(holder);
+  return result;
+}
+
+PyObject* as_number_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"unit", nullptr};
+    PyObject* unit = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:as_number", const_cast<char**>(names),
+                                     &unit)) {
+      return nullptr;
+    }
+    std::optional<std::optional<UnitRef>> target = unit_argument(unit);
+    if (!target) return nullptr;
+    const ValueArray& array = array_of(self);
+    if (!*target) return plain_values(ValueArray(array));
+    Result<ValueArray> converted = as_unit(array, **target);
+    if (!converted) return raise_error(converted.error());
+    return plain_values(std::move(*converted));
+  });
+}
+
+PyObject* as_unit_method(PyObject* self, PyObject* unit) {
+  return guarded([&]() -> PyObject* {
+    std::optional<std::optional<UnitRef>> target = unit_argument(unit);
+    if (!target) return nullptr;
+    if (!*target) {
+      PyErr_SetString(PyExc_TypeError, "DrovikArray.as_unit() needs a unit, not None");
+      return nullptr;
+    }
+    Result<ValueArray> converted = as_unit(array_of(self), **target);
+    if (!converted) return raise_error(converted.error());
+    return wrap_array(std::move(*converted));
+  });
+}
+
+PyObject* as_base_units_method(PyObject* self, PyObject*) {
+  return guarded([&] { return wrap_array(as_base_units(array_of(self))); });
+}
+
+// Operators.
+
+// The other operand as an array: a DrovikArray, a Drovik, a float or int, or
+// a buffer of numbers (unitless); nothing, with no exception, for anything
+// else, which the operator declines.
+std::optional<ValueArray> operand(PyObject* object) {
+  if (is_array(object)) return array_of(object);
+  if (const Drovik* quantity = readable_quantity(object)) return single_value(*quantity);
+  if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
+    std::optional<ValueArray> array = array_argument(object, std::nullopt);
+    if (!array) PyErr_Clear();
+    return array;
+  }
+  return std::nullopt;
+}
+
+using Operation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
+
+// forward(array, other) when the array is on the left, or when a quantity is
+// (element by element, that is what a quantity on the left gives);
+// reflected(array, other) when a plain number or buffer is on the left.
+PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation reflected) {
+  return guarded([&]() -> PyObject* {
+    bool array_on_left = is_array(left);
+    PyObject* array = array_on_left ? left : right;
+    PyObject* other_object = array_on_left ? right : left;
+    std::optional<ValueArray> other = operand(other_object);
+    if (!other) Py_RETURN_NOTIMPLEMENTED;
+    Result<ValueArray> result = array_on_left ? forward(array_of(array), *other)
+                                : is_drovik(other_object) ? forward(*other, array_of(array))
+                                                          : reflected(array_of(array), *other);
+    if (!result) return raise_error(result.error());
+    return wrap_array(std::move(*result));
+  });
+}
+
+Result<ValueArray> multiply_reflected(const ValueArray& a, const ValueArray& b) {
+  return multiply(a, b);
+}
+
+PyObject* add_slot(PyObject* l, PyObject* r) { return dispatch(l, r, add, add); }
+PyObject* subtract_slot(PyObject* l, PyObject* r) {
+  return dispatch(l, r, subtract, reflected_subtract);
+}
+PyObject* multiply_slot(PyObject* l, PyObject* r) {
+  return dispatch(l, r, multiply, multiply_reflected);
+}
+PyObject* divide_slot(PyObject* l, PyObject* r) { return dispatch(l, r, divide, reflected_divide); }
+
+PyMethodDef kMethods[] = {
+    {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
+     METH_VARARGS | METH_KEYWORDS,
+     "as_number($self, unit=None)\n--\n\nThe plain values, converted into unit when one is "
+     "given: a numpy array when numpy can be imported, otherwise a read-only memoryview."},
+    {"as_unit", as_unit_method, METH_O,
+     "as_unit($self, unit, /)\n--\n\nThe array converted into unit (a str or a Drovik), offsets "
+     "applied as Drovik.as_unit applies them."},
+    {"as_base_units", as_base_units_method, METH_NOARGS,
+     "as_base_units($self, /)\n--\n\nThe array in the eight base units."},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyGetSetDef kGetSet[] = {
+    {"shape", get_shape, nullptr, "The extent of each axis.", nullptr},
+    {"ndim", get_ndim, nullptr, "The number of axes.", nullptr},
+    {"size", get_size, nullptr, "The number of values.", nullptr},
+    {"unit", get_unit, nullptr, "The unit's text, as str() shows it between brackets.", nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+PyType_Slot kSlots[] = {
+    {Py_tp_new, reinterpret_cast<void*>(new_slot)},
+    {Py_tp_free, reinterpret_cast<void*>(free_slot)},
+    {Py_tp_str, reinterpret_cast<void*>(text_slot)},
+    {Py_tp_repr, reinterpret_cast<void*>(text_slot)},
+    {Py_tp_methods, kMethods},
+    {Py_tp_getset, kGetSet},
+    {Py_bf_getbuffer, reinterpret_cast<void*>(get_buffer)},
+    {Py_sq_length, reinterpret_cast<void*>(length_slot)},
+    {Py_mp_length, reinterpret_cast<void*>(length_slot)},
+    {Py_nb_add, reinterpret_cast<void*>(add_slot)},
+    {Py_nb_subtract, reinterpret_cast<void*>(subtract_slot)},
+    {Py_nb_multiply, reinterpret_cast<void*>(multiply_slot)},
+    {Py_nb_true_divide, reinterpret_cast<void*>(divide_slot)},
+    {Py_tp_doc, const_cast<char*>(
+                    "DrovikArray(values, unit=None)\n--\n\nAn immutable N-dimensional array of "
+                    "doubles in one unit; each element behaves as a drovik.Drovik would.")},
+    {0, nullptr},
+};
+
+PyType_Spec kSpec = {
+    "drovik_array.DrovikArray",
+    static_cast<int>(sizeof(ArrayObject)),
+    0,
+    Py_TPFLAGS_DEFAULT,
+    kSlots,
+};
+
+}  // namespace
+
+PyTypeObject* detail::make_array_type() {
+  PyObject* type = PyType_FromSpec(&kSpec);
+  if (type == nullptr) return nullptr;
+  // numpy's operators and ufuncs defer to the array's own operators (and
+  // so never drop its unit); then the class is closed to changes.
+  if (PyObject_SetAttrString(type, "__array_ufunc__", Py_None) < 0) {
+    Py_DECREF(type);
+    return nullptr;
+  }
+  reinterpret_cast<PyTypeObject*>(type)->tp_flags |= Py_TPFLAGS_IMMUTABLETYPE;
+  PyType_Modified(reinterpret_cast<PyTypeObject*>(type));
+  return reinterpret_cast<PyTypeObject*>(type);
+}
+
+}  // namespace drovik::python
