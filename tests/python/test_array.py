@@ -1,0 +1,235 @@
+"""drovik_array.DrovikArray: making arrays, reading them, converting them and
+computing with them, each element as a Drovik would."""
+import array
+import math
+import operator
+import random
+import struct
+import subprocess
+import sys
+import threading
+
+import pytest
+
+from conftest import needs_numpy, np, q
+from drovik import Drovik
+from drovik_array import DrovikArray
+
+NAN_WITH_PAYLOAD = struct.unpack("<d", struct.pack("<Q", 0x7FF8_0000_DEAD_BEEF))[0]
+
+
+def bits(value):
+    return struct.pack("<d", value)
+
+
+@pytest.mark.parametrize(
+    "values, unit, text",
+    [
+        ([1.0, 2.5, 3], "km", "[1 2.5 3] [km]"),
+        ([[1, 2], [3, 4]], "°C", "[[1 2]\n [3 4]] [°C]"),
+        ((), None, "[] []"),
+        ([[], []], "m", "[[]\n []] [m]"),
+        (5.0, "m", "5 [m]"),
+        (array.array("i", [1, -2]), "s", "[1 -2] [s]"),
+        (array.array("B", [255]), None, "[255] []"),
+        (array.array("f", [0.5]), "m", "[0.5] [m]"),
+        (memoryview(array.array("q", [2**53 + 1])), "m", "[9007199254740992] [m]"),
+        (memoryview(array.array("d", range(6))).cast("B").cast("d", (2, 3))[::1], "m",
+         "[[0 1 2]\n [3 4 5]] [m]"),
+        (Drovik.unit("km") * 3, "m", "3000 [m]"),
+        (Drovik.unit("km") * 3, None, "3 [km]"),
+        ([Drovik.unit("km"), Drovik.unit("m")], None, "[1 0.001] [km]"),
+        ([[Drovik.unit("°C")], [Drovik.unit("K")]], "K", "[[274.15]\n [1]] [K]"),
+        ([True, False], Drovik.unit("m") * 7, "[1 0] [m]"),
+    ],
+)
+def test_making_arrays(values, unit, text):
+    assert str(DrovikArray(values, unit)) == text
+
+
+def test_reading_an_array():
+    a = DrovikArray([[1, 2, 3], [4, 5, 6]], "km/hr")
+    assert (a.shape, a.ndim, a.size, len(a), a.unit) == ((2, 3), 2, 6, 2, "km/hr")
+    assert repr(a) == str(a) == "[[1 2 3]\n [4 5 6]] [km/hr]"
+    assert str(DrovikArray(list(range(1001)), "m")) == "[0 1 2 ... 998 999 1000] [m]"
+    with pytest.raises(TypeError, match="len"):
+        len(DrovikArray(1.0))
+    view = memoryview(a)
+    assert (view.readonly, view.format, view.shape, view.tolist()) == (
+        True, "d", (2, 3), [[1, 2, 3], [4, 5, 6]])
+    with pytest.raises(TypeError):
+        DrovikArray.unit = "m"
+
+
+DEEP = [0]
+for _ in range(65):
+    DEEP = [DEEP]
+
+
+@pytest.mark.parametrize(
+    "values, unit, error, message",
+    [
+        ("123", None, TypeError, "must be numbers, not str"),
+        (b"12", None, TypeError, "must be numbers, not bytes"),
+        ([1, [2]], None, ValueError, "ragged"),
+        ([[1, 2], [3]], None, ValueError, "ragged"),
+        ([1, "2"], None, TypeError, "not str"),
+        ([1, Drovik.unit("m")], None, TypeError, "either all numbers or all Drovik"),
+        ([Drovik.unit("m"), Drovik.unit("s")], None, TypeError, r"^\[s\] and \[m\] are not compatible$"),
+        ([1.0], "km/h", LookupError, '^"h" in "km/h" is not a unit; write "hr"$'),
+        ([1.0], "degC", LookupError, 'write "°C"'),
+        ([1.0], "mph", LookupError, 'write "mi/hr"'),
+        ([1.0], "m/m", LookupError, "^Unit m/m not found$"),
+        ([1.0], 5, TypeError, "unit must be a str, a Drovik or None"),
+        ([10**400], None, OverflowError, "too large"),
+        (object(), None, TypeError, "not object"),
+        (memoryview(b"ab").cast("c"), None, TypeError, "not of format 'c'"),
+        (Drovik.unit("m"), "s", TypeError, r"^\[m\] and \[s\] are not compatible$"),
+        (DEEP, None, ValueError, "64 levels"),
+    ],
+)
+def test_bad_input_is_refused_clearly(values, unit, error, message):
+    with pytest.raises(error, match=message):
+        DrovikArray(values, unit)
+
+
+UNITS = ["km", "m", "ft", "mm", "°C", "°F", "K", "kg.m/s2", "N", "km/hr", "mi/hr", "J", "s"]
+SPECIAL = [math.nan, NAN_WITH_PAYLOAD, -0.0, 0.0, math.inf, -math.inf, 5e-324, 1.7976931348623157e308,
+           0.1, 2.0**53]
+OPERATORS = [operator.add, operator.sub, operator.mul, operator.truediv]
+
+
+def random_values(rng, n):
+    return [rng.choice(SPECIAL) if rng.random() < 0.3 else rng.gauss(0, 1e3) for _ in range(n)]
+
+
+def same(x, y):
+    return bits(x) == bits(y) or (math.isnan(x) and math.isnan(y))
+
+
+def element(values, shape, index):
+    """The element of a C-order list of `shape` at a result index, broadcast."""
+    offset, step = 0, 1
+    for axis in range(1, len(shape) + 1):
+        at = index[-axis] if shape[-axis] != 1 else 0
+        offset += at * step
+        step *= shape[-axis]
+    return values[offset]
+
+
+def test_every_element_is_what_a_quantity_gives():
+    rng = random.Random(20261209)
+    league = Drovik.custom("league", "lea", "mi")
+    for _ in range(300):
+        n = rng.randrange(0, 5)
+        shape_a = (rng.choice([1, 3]), n) if rng.random() < 0.5 else (n,)
+        shape_b = (n,) if rng.random() < 0.7 else (1,)
+        size_a = math.prod(shape_a)
+        va, vb = random_values(rng, size_a), random_values(rng, math.prod(shape_b))
+        ua = rng.choice(UNITS + [league])
+        ub = rng.choice(UNITS + [league])
+        unit_a = ua if isinstance(ua, Drovik) else Drovik.unit(ua)
+        unit_b = ub if isinstance(ub, Drovik) else Drovik.unit(ub)
+        flat_a = DrovikArray(va, unit_a)
+        a = DrovikArray([va[i:i + shape_a[-1]] for i in range(0, size_a, shape_a[-1] or 1)]
+                        if len(shape_a) == 2 else va, unit_a) if size_a else flat_a
+        if a.shape != shape_a:
+            continue  # empty rows flatten; the table above covers them
+        b = DrovikArray(vb, unit_b)
+        for op in OPERATORS:
+            for left, right, left_values, right_values, left_unit, right_unit, shapes in (
+                    (a, b, va, vb, unit_a, unit_b, (shape_a, shape_b)),
+                    (unit_b * 1.5, a, [1.5], va, unit_b, unit_a, ((), shape_a))):
+                try:
+                    result = op(left, right)
+                except (TypeError, ValueError) as error:
+                    if isinstance(error, ValueError):
+                        assert "broadcast" in str(error)
+                        continue
+                    with pytest.raises(TypeError) as scalar_error:
+                        op(left_unit * 1.0, right_unit * 1.0)
+                    assert str(scalar_error.value) == str(error)
+                    continue
+                flat = memoryview(result).cast("B").cast("d").tolist() if result.size else []
+                for k, value in enumerate(flat):
+                    index = []
+                    rest = k
+                    for extent in reversed(result.shape):
+                        index.insert(0, rest % extent)
+                        rest //= extent
+                    x = element(left_values, shapes[0], index) if shapes[0] else left_values[0]
+                    y = element(right_values, shapes[1], index)
+                    expected = op(left_unit * x, right_unit * y)
+                    assert same(value, expected.as_number()) or (
+                        math.isnan(x) and math.isnan(y)), (op, x, y, str(left_unit), str(right_unit))
+                    assert f"[{result.unit}]" == str(expected).split(" ", 1)[1]
+
+
+def test_conversions_are_what_quantities_give():
+    rng = random.Random(7)
+    for _ in range(200):
+        source, target = rng.choice(UNITS), rng.choice(UNITS)
+        values = random_values(rng, 5)
+        a = DrovikArray(values, source)
+        try:
+            converted = a.as_unit(target)
+        except TypeError as error:
+            with pytest.raises(TypeError) as scalar_error:
+                Drovik.unit(source).as_unit(target)
+            assert str(scalar_error.value) == str(error)
+            continue
+        for v, c in zip(values, memoryview(converted).tolist()):
+            assert same(c, (Drovik.unit(source) * v).as_number(target)), (v, source, target)
+        base = a.as_base_units()
+        for v, c in zip(values, memoryview(base).tolist()):
+            expected = (Drovik.unit(source) * v).as_base_units()
+            assert same(c, expected.as_number()) and str(expected).endswith(f"[{base.unit}]")
+
+
+AS_NUMBER_WITHOUT_NUMPY = """
+import sys
+sys.modules["numpy"] = None  # an interpreter without numpy
+from drovik_array import DrovikArray
+plain = DrovikArray([[1.0, 2.0]], "km").as_number("m")
+assert type(plain) is memoryview and plain.readonly and plain.format == "d", plain
+assert plain.tolist() == [[1000.0, 2000.0]]
+print("ok")
+"""
+
+
+def test_as_number_without_numpy_gives_a_read_only_memoryview():
+    done = subprocess.run([sys.executable, "-c", AS_NUMBER_WITHOUT_NUMPY], capture_output=True,
+                          text=True, timeout=60)
+    assert done.stdout.strip() == "ok", done.stderr
+
+
+@needs_numpy
+def test_numpy_never_drops_the_unit():
+    a = DrovikArray([1.0, 2.0], "km")
+    plain = a.as_number("m")
+    assert isinstance(plain, np.ndarray) and plain.tolist() == [1000.0, 2000.0]
+    plain[0] = 5.0  # the caller's own copy
+    assert np.asarray(a).tolist() == [1.0, 2.0] and not np.asarray(a).flags.writeable
+    product = np.array([2.0, 3.0]) * a
+    assert type(product) is DrovikArray and str(product) == "[2 6] [km]"
+    with pytest.raises(TypeError):
+        np.add(a, 1.0)
+    strided = np.arange(12.0).reshape(3, 4)[::2, ::-3].astype(">f4")
+    assert DrovikArray(strided, "m").as_number().tolist() == strided.tolist()
+
+
+def test_threads_share_an_array():
+    a = DrovikArray(list(range(1000)), "km/hr")
+    expected = memoryview(a.as_unit("m/s")).tolist()
+    results = []
+
+    def work():
+        for _ in range(50):
+            results.append(memoryview((a + a * 0).as_unit("m/s")).tolist() == expected)
+
+    threads = [threading.Thread(target=work) for _ in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    assert results == [True] * 200
