@@ -125,7 +125,7 @@ leak_check() {
   echo "== reference leak check (python3.14d)"
   configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_TESTS=OFF \
     -DPython_EXECUTABLE="$(command -v python3.14d)"
-  cmake --build "$dir" -j "$jobs" --target drovik
+  cmake --build "$dir" -j "$jobs" --target drovik drovik_array
   PYTHONPATH="$PWD/$dir/python" python3.14d tests/leaks/check_references.py
   # The debug interpreter also checks every call's contract: a function that
   # returns a result with an exception still set aborts it.
@@ -175,10 +175,12 @@ install_check() {
        bash -euo pipefail -c "$commands")
   done
   (cd "$scratch" && PYTHONPATH=site "$py" -c '
-import drovik, importlib.metadata, pathlib
+import drovik, drovik_array, importlib.metadata, pathlib
 package = pathlib.Path(drovik.__file__).parent
 assert (package / "__init__.pyi").exists() and (package / "py.typed").exists()
-print("installed", importlib.metadata.version("drovik"), "with its stub and py.typed")')
+# Both modules use the one library in the drovik package.
+assert str(drovik_array.DrovikArray([1.0], drovik.Drovik.unit("km")).as_unit("m")) == "[1000] [m]"
+print("installed", importlib.metadata.version("drovik"), "with its stub, py.typed and drovik_array")')
   rm -rf "$scratch"
 }
 
@@ -268,7 +270,7 @@ print(sys.version.split()[0] + ("" if gil else " (GIL disabled)"))')"
 
 case "$1" in
   demo)
-    build_main unit_demo drovik
+    build_main unit_demo drovik drovik_array
     echo "== the C++ core"
     "$build/unit_demo"
     echo
@@ -277,7 +279,7 @@ case "$1" in
     ;;
   python)  # an interpreter (or a script: python FILE ARGS...) with the module importable
     echo "building the module (quiet unless it fails) ..." >&2
-    quietly build_main drovik
+    quietly build_main drovik drovik_array
     PYTHONPATH="$PWD/$build/python${PYTHONPATH:+:$PYTHONPATH}" exec "$py" "${@:2}"
     ;;
   cpp-test) build_main; cpp_tests ;;
@@ -293,7 +295,7 @@ case "$1" in
     run_tests
     ;;
   typing)  # the stub against the module, and typed user code under mypy --strict
-    quietly build_main drovik
+    quietly build_main drovik drovik_array
     bash tools/check_typing.sh "$py" "$build/python"
     ;;
   build) build_main ;;
@@ -314,14 +316,14 @@ case "$1" in
   fuzz) fuzz "${2:-600}" ;;
   bench)
     configure "$build" -DDROVIK_BENCH=ON
-    cmake --build "$build" -j "$jobs" --target drovik drovik_floor core_benchmark
+    cmake --build "$build" -j "$jobs" --target drovik drovik_array drovik_floor core_benchmark
     echo "== C++ core"
     "$build/core_benchmark" --benchmark_min_time=0.2s
     echo "== Python, beside pint, astropy and Decimal"
     PYTHONPATH="$PWD/$build/python" "$py" bench/compare_libraries.py "${@:2}"
     ;;
   scaling)
-    build_main drovik drovik_floor
+    build_main drovik drovik_array drovik_floor
     PYTHONPATH="$PWD/$build/python" "$py" bench/thread_scaling.py "${@:2}"
     ;;
   *) echo "unknown step $1" >&2; exit 2 ;;

@@ -15,12 +15,14 @@ nothing leaks, and a reference the module forgot to release would not show.
 
     python3.14d tests/leaks/check_references.py [rounds]
 """
+import array
 import ctypes
 import gc
 import sys
 import tracemalloc
 
 from drovik import Drovik
+from drovik_array import DrovikArray
 
 
 class Unprintable:
@@ -41,7 +43,8 @@ def expect(kind, call, *args, **kwargs):
 
 
 KEEP = {"text": Text("planck"), "big": 2**80, "surrogate": "\ud800", "bytes": b"m",
-        "quantity": Drovik.unit("m") * 500, "list": [1], "unprintable": Unprintable()}
+        "quantity": Drovik.unit("m") * 500, "list": [1], "unprintable": Unprintable(),
+        "numbers": array.array("d", [1.0, 2.0])}
 
 
 def exercise():
@@ -91,6 +94,18 @@ def exercise():
     expect(TypeError, lambda: km + None)
     expect(TypeError, lambda: [1] * km)
     km == None, km != "nope"  # noqa: E711
+    # Arrays: making, reading, converting, computing, and their errors.
+    a = DrovikArray([[1.0, 2.0], [3.0, 4.0]], "km")
+    DrovikArray(KEEP["numbers"], m), DrovikArray([km, m]), DrovikArray(km), DrovikArray(a, "m")
+    a.shape, a.ndim, a.size, len(a), a.unit, str(a), memoryview(a).tolist()
+    a.as_unit("m"), a.as_unit(m), a.as_base_units(), a.as_number(), a.as_number(unit="m")
+    a + a, a - km, km * a, a / 2, 2 / a, km - a, KEEP["numbers"] * DrovikArray(KEEP["numbers"], "s")
+    expect(LookupError, DrovikArray, [1.0], "km/h")
+    expect(TypeError, DrovikArray, [1.0, "x"])
+    expect(ValueError, DrovikArray, [[1.0], []])
+    expect(ValueError, lambda: a + DrovikArray([1.0, 2.0, 3.0], "m"))
+    expect(TypeError, lambda: a + Drovik.unit("s"))
+    expect(TypeError, lambda: a + None)
 
 
 def heap_in_use():
@@ -108,7 +123,7 @@ def heap_in_use():
 def snapshot(heap):
     gc.collect()
     return {
-        "class references": sys.getrefcount(Drovik),
+        "class references": sys.getrefcount(Drovik) + sys.getrefcount(DrovikArray),
         "argument references": sum(sys.getrefcount(v) for v in KEEP.values()),
         "objects": len(gc.get_objects()),
         "traced bytes": tracemalloc.get_traced_memory()[0],
