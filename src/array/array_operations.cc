@@ -52,9 +52,9 @@ void combine_run(const double* x, std::size_t sx, const double* y, std::size_t s
 // together, in a result of shape `shape`: runs along the last axis, the
 // other axes counted like an odometer.
 template <class Combine>
-std::vector<double> combined(const ValueArray& a, const ValueArray& b, const ArrayShape& shape,
+Values combined(const ValueArray& a, const ValueArray& b, const ArrayShape& shape,
                              Combine combine) {
-  std::vector<double> out(shape.size());
+  Values out(shape.size());
   if (out.empty()) return out;
   if (shape.ndim() == 0) {
     out[0] = combine(a.values[0], b.values[0]);
@@ -86,7 +86,7 @@ Result<ValueArray> element_wise(const ValueArray& a, const ValueArray& b, UnitRe
                                 Combine combine) {
   Result<ArrayShape> shape = broadcast(a.shape, b.shape);
   if (!shape) return fail(std::move(shape).error());
-  std::vector<double> values = combined(a, b, *shape, combine);
+  Values values = combined(a, b, *shape, combine);
   return ValueArray{std::move(*shape), std::move(values), std::move(unit)};
 }
 
@@ -130,7 +130,7 @@ Result<ValueArray> as_unit(const ValueArray& array, UnitRef target) {
   if (!plan) return fail(std::move(plan).error());
   const double s = plan->scale, big_s = plan->target_scale;
   const double o = plan->offset, big_o = plan->target_offset;
-  std::vector<double> out(array.values.size());
+  Values out(array.values.size());
   const double* v = array.values.data();
   // The two formulas of ConversionPlan::apply, each in a loop of its own.
   if (plan->with_offsets) {

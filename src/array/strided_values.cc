@@ -97,10 +97,10 @@ std::optional<ElementType> element_type_of(std::string_view format) {
   }
 }
 
-std::vector<double> strided_values(const std::byte* base, ElementType type,
+Values strided_values(const std::byte* base, ElementType type,
                                    const ArrayShape& shape,
                                    std::span<const std::ptrdiff_t> strides) {
-  std::vector<double> out(shape.size());
+  Values out(shape.size());
   if (out.empty()) return out;
   std::size_t ndim = shape.ndim();
   if (ndim == 0) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "array/array_shape.h"
+#include "array/value_array.h"
 
 namespace drovik {
 
@@ -30,7 +31,7 @@ std::optional<ElementType> element_type_of(std::string_view format);
 
 // The elements at `base` + sum of index[k] * strides[k], in C order, each
 // converted to the double nearest it (64-bit integers beyond 2^53 round).
-std::vector<double> strided_values(const std::byte* base, ElementType type,
+Values strided_values(const std::byte* base, ElementType type,
                                    const ArrayShape& shape,
                                    std::span<const std::ptrdiff_t> strides);
 

@@ -72,7 +72,7 @@ ValueArray random_array(std::mt19937& random, const std::vector<std::size_t>& ex
   const double special[] = {kNaN, -0.0, 0.0, kInf, -kInf, 5e-324, 1.7976931348623157e308, 0.1,
                             std::bit_cast<double>(0x7FF8'0000'DEAD'BEEFull)};
   ArrayShape shape = shape_of(extents);
-  std::vector<double> values(shape.size());
+  Values values(shape.size());
   std::normal_distribution<double> normal(0.0, 1e3);
   for (double& v : values) {
     v = random() % 4 == 0 ? special[random() % std::size(special)] : normal(random);

@@ -52,7 +52,7 @@ std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<Unit
   }
   std::vector<std::ptrdiff_t> strides(extents.size());
   for (int axis = 0; axis < view.ndim; ++axis) strides[axis] = view.strides[axis];
-  std::vector<double> values =
+  Values values =
       strided_values(static_cast<const std::byte*>(view.buf), *type, *shape, strides);
   return ValueArray{std::move(*shape), std::move(values), unit ? *unit : UnitRef()};
 }
@@ -181,7 +181,7 @@ class SequenceReader {
   const std::optional<UnitRef>& unit_;
   std::optional<UnitRef> first_unit_;
   std::vector<std::size_t> extents_;
-  std::vector<double> values_;
+  Values values_;
   bool quantities_ = false;
 };
 

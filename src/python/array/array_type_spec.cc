@@ -54,7 +54,7 @@ int get_buffer(PyObject* object, Py_buffer* view, int flags) {
     view->obj = nullptr;
     return -1;
   }
-  const std::vector<double>& values = self->array.values;
+  const Values& values = self->array.values;
   auto ndim = static_cast<int>(self->array.shape.ndim());
   view->obj = Py_NewRef(object);
   view->buf = values.empty() ? static_cast<void*>(g_no_values)
@@ -232,19 +232,29 @@ PyObject* as_base_units_method(PyObject* self, PyObject*) {
 
 // Operators.
 
-// The other operand as an array: a DrovikArray, a Drovik, a float or int, or
-// a buffer of numbers (unitless); nothing, with no exception, for anything
-// else, which the operator declines.
-std::optional<ValueArray> operand(PyObject* object) {
-  if (is_array(object)) return array_of(object);
-  if (const Drovik* quantity = readable_quantity(object)) return single_value(*quantity);
-  if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
-    std::optional<ValueArray> array = array_argument(object, std::nullopt);
-    if (!array) PyErr_Clear();
-    return array;
+// The other operand as an array: a DrovikArray (read where it is), a
+// Drovik, a float or int, or a buffer of numbers (unitless); nothing, with
+// no exception, for anything else, which the operator declines.
+class Operand {
+ public:
+  explicit Operand(PyObject* object) {
+    if (is_array(object)) {
+      array_ = &array_of(object);
+    } else if (const Drovik* quantity = readable_quantity(object)) {
+      owned_ = single_value(*quantity);
+    } else if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
+      owned_ = array_argument(object, std::nullopt);
+      if (!owned_) PyErr_Clear();
+    }
+    if (owned_) array_ = &*owned_;
   }
-  return std::nullopt;
-}
+  explicit operator bool() const { return array_ != nullptr; }
+  const ValueArray& operator*() const { return *array_; }
+
+ private:
+  std::optional<ValueArray> owned_;
+  const ValueArray* array_ = nullptr;
+};
 
 using Operation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
 
@@ -256,7 +266,7 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
     bool array_on_left = is_array(left);
     PyObject* array = array_on_left ? left : right;
     PyObject* other_object = array_on_left ? right : left;
-    std::optional<ValueArray> other = operand(other_object);
+    Operand other(other_object);
     if (!other) Py_RETURN_NOTIMPLEMENTED;
     Result<ValueArray> result = array_on_left ? forward(array_of(array), *other)
                                 : is_drovik(other_object) ? forward(*other, array_of(array))
