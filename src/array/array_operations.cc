@@ -98,7 +98,8 @@ Result<ValueArray> rescaled(const ValueArray& a, const ValueArray& b, Combine co
     return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
   }
   const double s = b.unit->scale(), big_s = a.unit->scale();
-  return element_wise(a, b, a.unit, [=](double v, double w) { return combine(v, (s * w) / big_s); });
+  return element_wise(a, b, a.unit,
+                      [=](double v, double w) { return combine(v, (s * w) / big_s); });
 }
 
 double pairwise_block(const double* v, std::size_t n) {

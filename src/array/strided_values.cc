@@ -73,6 +73,7 @@ std::optional<ElementType> element_type_of(std::string_view format) {
   }
   if (format.size() != 1) return std::nullopt;
   using Kind = ElementType::Kind;
+  constexpr std::size_t kWord = sizeof(std::size_t);
   auto sized = [&](Kind kind, std::size_t native, std::size_t fixed) {
     return ElementType{kind, static_cast<std::uint8_t>(standard ? fixed : native), swapped};
   };
@@ -91,8 +92,9 @@ std::optional<ElementType> element_type_of(std::string_view format) {
     case 'L': return sized(Kind::kUnsigned, sizeof(long), 4);
     case 'q': return sized(Kind::kSigned, sizeof(long long), 8);
     case 'Q': return sized(Kind::kUnsigned, sizeof(long long), 8);
-    case 'n': return standard ? std::nullopt : std::optional(sized(Kind::kSigned, sizeof(std::ptrdiff_t), 0));
-    case 'N': return standard ? std::nullopt : std::optional(sized(Kind::kUnsigned, sizeof(std::size_t), 0));
+    // ssize_t and size_t have no standard size.
+    case 'n': return standard ? std::nullopt : std::optional(sized(Kind::kSigned, kWord, 0));
+    case 'N': return standard ? std::nullopt : std::optional(sized(Kind::kUnsigned, kWord, 0));
     default: return std::nullopt;
   }
 }

@@ -46,7 +46,8 @@ TEST(ArrayShapes, SizesWhoseBytesOverflowAreRefused) {
   std::size_t half = std::size_t{1} << 32;
   Result<ArrayShape> huge = ArrayShape::of(std::vector<std::size_t>{half, half});
   ASSERT_FALSE(huge);
-  EXPECT_EQ(huge.error().message(), "an array of shape (4294967296, 4294967296) does not fit in memory");
+  EXPECT_EQ(huge.error().message(),
+            "an array of shape (4294967296, 4294967296) does not fit in memory");
   EXPECT_EQ(ArrayShape::of(std::vector<std::size_t>{half, half, 0})->size(), 0u);
   EXPECT_FALSE(ArrayShape::of(std::vector<std::size_t>(kMaxDimensions + 1, 1)));
 }
@@ -85,7 +86,9 @@ std::pair<std::vector<std::size_t>, std::vector<std::size_t>> broadcastable(std:
   std::vector<std::size_t> a(random() % 4), b;
   for (std::size_t& extent : a) extent = random() % 4;
   std::size_t skip = random() % (a.size() + 1);
-  for (std::size_t axis = skip; axis < a.size(); ++axis) b.push_back(random() % 3 == 0 ? 1 : a[axis]);
+  for (std::size_t axis = skip; axis < a.size(); ++axis) {
+    b.push_back(random() % 3 == 0 ? 1 : a[axis]);
+  }
   if (random() % 2) std::swap(a, b);
   return {a, b};
 }

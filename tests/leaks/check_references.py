@@ -157,7 +157,8 @@ def main():
             verdict = "ok" if value <= LIMITS[key] else "LEAK"
             print(f"  {key:<20} {value:+10d}   limit {LIMITS[key]:+7d}   {verdict}")
         else:
-            print(f"  {key:<20} {value:+10d}   not limited: the interpreter's own caches count here")
+            print(f"  {key:<20} {value:+10d}   not limited: the interpreter's own caches "
+                  "count here")
     failed = [key for key, limit in LIMITS.items() if growth[key] > limit]
     if failed:
         sys.exit("verdict: a leak: " + ", ".join(failed) + " grew past the limit")

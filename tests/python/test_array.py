@@ -75,7 +75,8 @@ for _ in range(65):
         ([[1, 2], [3]], None, ValueError, "ragged"),
         ([1, "2"], None, TypeError, "not str"),
         ([1, Drovik.unit("m")], None, TypeError, "either all numbers or all Drovik"),
-        ([Drovik.unit("m"), Drovik.unit("s")], None, TypeError, r"^\[s\] and \[m\] are not compatible$"),
+        ([Drovik.unit("m"), Drovik.unit("s")], None, TypeError,
+         r"^\[s\] and \[m\] are not compatible$"),
         ([1.0], "km/h", LookupError, '^"h" in "km/h" is not a unit; write "hr"$'),
         ([1.0], "degC", LookupError, 'write "°C"'),
         ([1.0], "mph", LookupError, 'write "mi/hr"'),
@@ -94,8 +95,8 @@ def test_bad_input_is_refused_clearly(values, unit, error, message):
 
 
 UNITS = ["km", "m", "ft", "mm", "°C", "°F", "K", "kg.m/s2", "N", "km/hr", "mi/hr", "J", "s"]
-SPECIAL = [math.nan, NAN_WITH_PAYLOAD, -0.0, 0.0, math.inf, -math.inf, 5e-324, 1.7976931348623157e308,
-           0.1, 2.0**53]
+SPECIAL = [math.nan, NAN_WITH_PAYLOAD, -0.0, 0.0, math.inf, -math.inf, 5e-324,
+           1.7976931348623157e308, 0.1, 2.0**53]
 OPERATORS = [operator.add, operator.sub, operator.mul, operator.truediv]
 
 
@@ -160,8 +161,9 @@ def test_every_element_is_what_a_quantity_gives():
                     x = element(left_values, shapes[0], index) if shapes[0] else left_values[0]
                     y = element(right_values, shapes[1], index)
                     expected = op(left_unit * x, right_unit * y)
+                    operands = (op, x, y, str(left_unit), str(right_unit))
                     assert same(value, expected.as_number()) or (
-                        math.isnan(x) and math.isnan(y)), (op, x, y, str(left_unit), str(right_unit))
+                        math.isnan(x) and math.isnan(y)), operands
                     assert f"[{result.unit}]" == str(expected).split(" ", 1)[1]
 
 

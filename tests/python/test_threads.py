@@ -136,5 +136,6 @@ def test_remembered_units_give_the_results_of_a_fresh_process():
 def assert_same_results(got, fresh):
     """Names the first step whose result differs, with its operands."""
     for step, (mine, theirs) in enumerate(zip(got, fresh)):
-        assert mine == theirs, f"step {step}: {mine[:3]} gave {mine[3:]}, a fresh process {theirs[3:]}"
+        assert mine == theirs, (
+            f"step {step}: {mine[:3]} gave {mine[3:]}, a fresh process {theirs[3:]}")
     assert len(got) == len(fresh)

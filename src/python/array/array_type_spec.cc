@@ -1,5 +1,7 @@
 // The class drovik_array.DrovikArray: its constructor, attributes, methods,
 // operators and buffer.
+#include "python/python_api.h"
+
 #include <string>
 
 #include "array/array_operations.h"
