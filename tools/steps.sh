@@ -97,11 +97,11 @@ fuzz() {
   echo "== libFuzzer, ${seconds}s per target"
   CXX=clang++ configure "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDROVIK_FUZZ=ON \
     -DDROVIK_SANITIZE=address,undefined -DDROVIK_PYTHON=OFF -DDROVIK_TESTS=OFF
-  cmake --build "$dir" -j "$jobs" --target parse_fuzzer string_path_fuzzer
+  cmake --build "$dir" -j "$jobs" --target parse_fuzzer string_path_fuzzer array_fuzzer
   local symbolizer
   symbolizer=$(command -v llvm-symbolizer || ls /usr/bin/llvm-symbolizer-* 2>/dev/null | head -n 1 || true)
   [ -z "$symbolizer" ] || export ASAN_SYMBOLIZER_PATH=$symbolizer
-  for target in parse string_path; do
+  for target in parse string_path array; do
     local log="$dir/$target.log" status=0
     mkdir -p "$dir/corpus/$target"
     "$dir/${target}_fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
@@ -114,7 +114,7 @@ fuzz() {
       return 1
     fi
   done
-  echo "fuzzing: parse and string_path, ${seconds} s each, no failure"
+  echo "fuzzing: parse, string_path and array, ${seconds} s each, no failure"
 }
 
 # Reference counts and traced memory over many rounds, then the Python tests,
