@@ -295,6 +295,11 @@ case "$1" in
     run_tests
     ;;
   typing)  # the stub against the module, and typed user code under mypy --strict
+    if ! "$py" -c "import mypy.stubtest" 2>/dev/null; then
+      echo "typing: mypy is not installed for $py (it is compiled for the tree's own" \
+        "interpreter); nothing to check" >&2
+      exit 2
+    fi
     quietly build_main drovik drovik_array
     bash tools/check_typing.sh "$py" "$build/python"
     ;;

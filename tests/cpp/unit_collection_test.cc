@@ -239,6 +239,34 @@ TEST(SavedUnits, CachesMustAgreeWithTheEntries) {
   UnitCollection wrong_dimensions = km;
   wrong_dimensions.set_dimensions({});
   EXPECT_FALSE(caches_agree_with_entries(wrong_dimensions));
+  UnitCollection slightly_wrong = km;  // past what rounding can leave: refused
+  DimensionVector length = km.dimensions();
+  length[5] += 1e-3;
+  slightly_wrong.set_dimensions(length);
+  EXPECT_FALSE(caches_agree_with_entries(slightly_wrong));
+}
+
+// The check both saved-state versions make accepts every collection that
+// products, quotients and powers build, large exponents that cancel included
+// (within one unit, J**e * J**-e, and across two of one dimension).
+TEST(SavedUnits, EveryCollectionTheAlgebraBuildsPassesTheCheck) {
+  const char* kinds[][3] = {{"m", "ft", "mi"}, {"J", "cal", "eV"}, {"W", "hp", "W"},
+                            {"s", "hr", "min"}, {"kg", "lb", "g"}};
+  std::mt19937 random(20261209);
+  std::uniform_real_distribution<double> size(-1e8, 1e8), small(-2.0, 2.0);
+  for (int step = 0; step < 3000; ++step) {
+    UnitCollection made = *from_unit_name("m");
+    for (int k = 0; k < 4; ++k) {
+      const auto& kind = kinds[random() % std::size(kinds)];
+      double e = size(random);
+      UnitCollection a = *from_unit_name(kind[random() % 3]);
+      UnitCollection b = *from_unit_name(kind[random() % 3]);
+      UnitCollection term = mul(mul(pow(a, e), pow(b, -e)), pow(a, small(random)));
+      made = random() % 3 == 0 ? pow(mul(made, term), small(random))
+             : random() % 2 == 0 ? mul(made, term) : div(made, term);
+    }
+    ASSERT_TRUE(caches_agree_with_entries(made)) << as_string(made);
+  }
 }
 
 }  // namespace
