@@ -177,7 +177,9 @@ install_check() {
   (cd "$scratch" && PYTHONPATH=site "$py" -c '
 import drovik, drovik_array, importlib.metadata, pathlib
 package = pathlib.Path(drovik.__file__).parent
-assert (package / "__init__.pyi").exists() and (package / "py.typed").exists()
+for module in (drovik, drovik_array):
+    folder = pathlib.Path(module.__file__).parent
+    assert (folder / "__init__.pyi").exists() and (folder / "py.typed").exists(), folder
 # Both modules use the one library in the drovik package.
 assert str(drovik_array.DrovikArray([1.0], drovik.Drovik.unit("km")).as_unit("m")) == "[1000] [m]"
 print("installed", importlib.metadata.version("drovik"), "with its stub, py.typed and drovik_array")')

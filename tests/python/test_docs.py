@@ -7,10 +7,11 @@ from pathlib import Path
 import pytest
 
 from drovik import Drovik
+from drovik_array import DrovikArray
 
 ROOT = Path(__file__).resolve().parents[2]
 DOCUMENTS = ["README.md", "docs/guide.md", "docs/api.md", "docs/coming-from-pint-or-astropy.md",
-             "python/description.md", "python/drovik.pyi"]
+             "python/description.md", "python/drovik.pyi", "python/drovik_array.pyi"]
 # Lines that would read as expected output: code fences, and the quotes that
 # close a docstring.
 FENCE = re.compile(r'^\s*(```.*|""")$', re.MULTILINE)
@@ -20,7 +21,7 @@ FENCE = re.compile(r'^\s*(```.*|""")$', re.MULTILINE)
 def test_examples_run(name):
     text = FENCE.sub("", (ROOT / name).read_text(encoding="utf-8"))
     parser = doctest.DocTestParser()
-    test = parser.get_doctest(text, {"Drovik": Drovik}, name, name, 0)
+    test = parser.get_doctest(text, {"Drovik": Drovik, "DrovikArray": DrovikArray}, name, name, 0)
     runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
     runner.run(test)
     results = runner.summarize(verbose=False)

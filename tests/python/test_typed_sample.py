@@ -12,3 +12,4 @@ def test_the_typed_sample_runs():
     assert module.summary() == [
         "2 [hr]", "25.0 [m/s]", "1001 [m]", "9.80665 [meter/second2]", "4.83 [km]", "25 [m/s]",
     ]
+    assert module.readings_in_metres([1.5, 2.0]) == ["[1500 2000] [m]", "[3 4] [km]", "km"]

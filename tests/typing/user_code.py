@@ -5,6 +5,7 @@ import pickle
 from typing import assert_type
 
 from drovik import Drovik
+from drovik_array import DrovikArray
 
 
 def travel_time(distance_km: float, speed: Drovik) -> Drovik:
@@ -33,6 +34,15 @@ def summary() -> list[str]:
         str(copy.deepcopy(league).as_unit("km").round_sfig(3)),
         str(speed.as_base_units()),
     ]
+
+
+
+def readings_in_metres(readings_km: list[float]) -> list[str]:
+    readings = DrovikArray(readings_km, "km")
+    assert_type(readings.as_unit("m"), DrovikArray)
+    assert_type(readings + Drovik.unit("m"), DrovikArray)
+    assert_type(readings.shape, tuple[int, ...])
+    return [str(readings.as_unit("m")), str(2.0 * readings), readings.unit]
 
 
 if __name__ == "__main__":
