@@ -1,6 +1,6 @@
 """Many quantities in one unit: DrovikArray."""
 from collections.abc import Buffer
-from typing import Any, Final, TypeAlias, final
+from typing import Any, Final, SupportsIndex, TypeAlias, final, overload
 
 from drovik import Drovik
 
@@ -53,6 +53,32 @@ class DrovikArray:
         applies them."""
     def as_base_units(self) -> DrovikArray:
         """The array in the eight base units."""
+    @overload
+    def sum(self, axis: None = None) -> Drovik:
+        """The pairwise sum of the values (a Drovik), or along one axis (a
+        DrovikArray); NaN propagates."""
+    @overload
+    def sum(self, axis: SupportsIndex) -> DrovikArray: ...
+    @overload
+    def mean(self, axis: None = None) -> Drovik:
+        """The sum divided by the count, in the array's unit."""
+    @overload
+    def mean(self, axis: SupportsIndex) -> DrovikArray: ...
+    @overload
+    def min(self, axis: None = None) -> Drovik:
+        """The smallest value, NaN if any is NaN; ValueError for an empty
+        array."""
+    @overload
+    def min(self, axis: SupportsIndex) -> DrovikArray: ...
+    @overload
+    def max(self, axis: None = None) -> Drovik:
+        """The largest value, NaN if any is NaN; ValueError for an empty
+        array."""
+    @overload
+    def max(self, axis: SupportsIndex) -> DrovikArray: ...
+    def __neg__(self) -> DrovikArray: ...
+    def __pos__(self) -> DrovikArray: ...
+    def __abs__(self) -> DrovikArray: ...
     def __add__(self, other: _Operand, /) -> DrovikArray: ...
     def __radd__(self, other: _Operand, /) -> DrovikArray: ...
     def __sub__(self, other: _Operand, /) -> DrovikArray: ...

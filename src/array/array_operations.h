@@ -6,6 +6,7 @@
 #ifndef DROVIK_ARRAY_ARRAY_OPERATIONS_H_
 #define DROVIK_ARRAY_ARRAY_OPERATIONS_H_
 
+#include <optional>
 #include <span>
 
 #include "array/value_array.h"
@@ -32,6 +33,20 @@ Result<ValueArray> multiply(const ValueArray& a, const ValueArray& b);
 Result<ValueArray> divide(const ValueArray& a, const ValueArray& b);
 // b / a, in b's unit divided by a's.
 Result<ValueArray> reflected_divide(const ValueArray& a, const ValueArray& b);
+
+// -v, and |v|, of every value, in the array's unit, as a quantity's unary
+// operators give them.
+ValueArray negate(const ValueArray& array);
+ValueArray absolute(const ValueArray& array);
+
+// Reductions in the array's unit, over every value (no axis: a result of
+// shape ()) or along one axis (a result without that axis); AxisOutOfRange
+// for an axis the array does not have. Sums are pairwise (see below), means
+// the sum divided by the count; the minimum and maximum of values holding a
+// NaN are NaN, and of no values EmptyReduction.
+enum class Reduction { kSum, kMean, kMin, kMax };
+Result<ValueArray> reduce(const ValueArray& array, Reduction reduction,
+                          std::optional<std::size_t> axis);
 
 // The sum of `values` by pairwise summation, as numpy sums: blocks of up to
 // 128 values summed in eight interleaved partial sums, larger runs split in

@@ -21,7 +21,9 @@ PyObject* exception_type(DrovikError::Kind kind) {
     case DrovikError::Kind::IncompatibleUnits:
     case DrovikError::Kind::NotCoercibleToUnit:
     case DrovikError::Kind::NotCoercibleToNumber: return PyExc_TypeError;
-    case DrovikError::Kind::ShapeMismatch: return PyExc_ValueError;
+    case DrovikError::Kind::ShapeMismatch:
+    case DrovikError::Kind::AxisOutOfRange:
+    case DrovikError::Kind::EmptyReduction: return PyExc_ValueError;
     case DrovikError::Kind::ArrayTooLarge: return PyExc_OverflowError;
   }
   return PyExc_TypeError;

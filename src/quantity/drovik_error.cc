@@ -22,6 +22,9 @@ std::string DrovikError::message() const {
     case Kind::ShapeMismatch:
       return "operands could not be broadcast together with shapes " + first_ + " " + second_;
     case Kind::ArrayTooLarge: return "an array of shape " + first_ + " does not fit in memory";
+    case Kind::AxisOutOfRange:
+      return "axis " + first_ + " is out of bounds for an array of " + second_ + " dimensions";
+    case Kind::EmptyReduction: return first_ + "() of no values";
   }
   return first_;
 }

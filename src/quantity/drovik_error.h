@@ -20,6 +20,8 @@ class DrovikError {
     UnitPieceNotFound,     // "\"{}\" in \"{}\" is not a unit" and a hint, if one is known
     ShapeMismatch,         // "operands could not be broadcast together with shapes {} {}"
     ArrayTooLarge,         // "an array of shape {} does not fit in memory"
+    AxisOutOfRange,        // "axis {} is out of bounds for an array of {} dimensions"
+    EmptyReduction,        // "{}() of no values"
   };
 
   static DrovikError unit_not_found(std::string text) {
@@ -43,6 +45,12 @@ class DrovikError {
   }
   static DrovikError shape_mismatch(std::string first, std::string second) {
     return DrovikError(Kind::ShapeMismatch, std::move(first), std::move(second));
+  }
+  static DrovikError axis_out_of_range(std::string axis, std::string ndim) {
+    return DrovikError(Kind::AxisOutOfRange, std::move(axis), std::move(ndim));
+  }
+  static DrovikError empty_reduction(std::string reduction) {
+    return DrovikError(Kind::EmptyReduction, std::move(reduction));
   }
   static DrovikError array_too_large(std::string shape) {
     return DrovikError(Kind::ArrayTooLarge, std::move(shape));

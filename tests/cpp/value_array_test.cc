@@ -223,5 +223,30 @@ TEST(ArrayOperations, PairwiseSumsAreAsAccurateAsNumpys) {
   }
 }
 
+// Along an axis, each result is the reduction of the values that axis runs
+// through, as numpy lays them out; errors for a missing axis and for the
+// minimum of nothing.
+TEST(ArrayOperations, ReductionsAlongAnAxis) {
+  ValueArray a{shape_of({2, 3, 2}), {}, UnitRef(units_of("km"))};
+  for (int i = 0; i < 12; ++i) a.values.push_back(i * 1.5);
+  Result<ValueArray> sums = reduce(a, Reduction::kSum, 1);
+  ASSERT_TRUE(sums);
+  EXPECT_EQ(shape_text(sums->shape), "(2, 2)");
+  const double expected[] = {0 + 3 + 6, 1.5 + 4.5 + 7.5, 9 + 12 + 15, 10.5 + 13.5 + 16.5};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(sums->values[i], expected[i]) << i;
+  EXPECT_TRUE(identical(*sums->unit, *a.unit));
+  EXPECT_EQ(reduce(a, Reduction::kMax, std::nullopt)->values[0], 16.5);
+  EXPECT_EQ(reduce(a, Reduction::kMean, 2)->values[5], 15.75);
+  a.values[4] = kNaN;
+  Result<ValueArray> minima = reduce(a, Reduction::kMin, 0);
+  EXPECT_TRUE(std::isnan(minima->values[4]));
+  EXPECT_EQ(minima->values[3], 4.5);
+  EXPECT_EQ(reduce(a, Reduction::kSum, 3).error().message(),
+            "axis 3 is out of bounds for an array of 3 dimensions");
+  ValueArray none{shape_of({0}), {}, UnitRef()};
+  EXPECT_EQ(reduce(none, Reduction::kMin, std::nullopt).error().message(), "min() of no values");
+  EXPECT_EQ(reduce(none, Reduction::kSum, std::nullopt)->values[0], 0.0);
+}
+
 }  // namespace
 }  // namespace drovik

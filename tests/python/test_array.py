@@ -235,3 +235,47 @@ def test_threads_share_an_array():
     for t in threads:
         t.join()
     assert results == [True] * 200
+
+
+NAN = math.nan
+
+
+@pytest.mark.parametrize(
+    "reduction, axis, text",
+    [
+        ("sum", None, "21 [km]"),
+        ("sum", 0, "[5 7 9] [km]"),
+        ("sum", -1, "[6 15] [km]"),
+        ("mean", 1, "[2 5] [km]"),
+        ("min", 0, "[1 2 3] [km]"),
+        ("max", None, "6 [km]"),
+    ],
+)
+def test_reductions_keep_the_unit(reduction, axis, text):
+    a = DrovikArray([[1.0, 2.0, 3.0], [4.0, 5.0, 6.0]], "km")
+    result = getattr(a, reduction)(axis=axis)
+    assert str(result) == text
+    assert type(result) is (Drovik if axis is None else DrovikArray)
+
+
+def test_reductions_propagate_nan_and_refuse_what_they_cannot_do():
+    with_nan = DrovikArray([[1.0, NAN], [3.0, 4.0]], "m")
+    assert str(with_nan.sum(axis=0)) == "[4 NaN] [m]"
+    assert str(with_nan.min(axis=1)) == "[NaN 3] [m]" and str(with_nan.max()) == "NaN [m]"
+    # A million tenths: pairwise, numpy's figure, not a running sum's 100000.00000133288.
+    assert DrovikArray([0.1] * 10**6).sum().as_number() == 100000.00000000003
+    assert str(DrovikArray([], "m").sum()) == "0 [m]"
+    with pytest.raises(ValueError, match=r"^min\(\) of no values$"):
+        DrovikArray([], "m").min()
+    with pytest.raises(ValueError, match="^axis 2 is out of bounds for an array of 2 dimensions$"):
+        with_nan.sum(axis=2)
+
+
+def test_unary_operators_are_what_quantities_give():
+    values = [1.5, -0.0, NAN_WITH_PAYLOAD, -math.inf]
+    a = DrovikArray(values, "°C")
+    for op in (operator.neg, operator.pos, abs):
+        result = op(a)
+        assert result.unit == "°C"
+        for v, r in zip(values, memoryview(result).tolist()):
+            assert bits(r) == bits(op(Drovik.unit("°C") * v).as_number()), (op, v)

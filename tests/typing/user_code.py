@@ -42,6 +42,8 @@ def readings_in_metres(readings_km: list[float]) -> list[str]:
     assert_type(readings.as_unit("m"), DrovikArray)
     assert_type(readings + Drovik.unit("m"), DrovikArray)
     assert_type(readings.shape, tuple[int, ...])
+    assert_type(readings.sum(), Drovik)
+    assert_type(readings.max(axis=0), DrovikArray)
     return [str(readings.as_unit("m")), str(2.0 * readings), readings.unit]
 
 

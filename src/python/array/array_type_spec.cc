@@ -291,9 +291,64 @@ PyObject* multiply_slot(PyObject* l, PyObject* r) {
 }
 PyObject* divide_slot(PyObject* l, PyObject* r) { return dispatch(l, r, divide, reflected_divide); }
 
+PyObject* negative_slot(PyObject* self) {
+  return guarded([&] { return wrap_array(negate(array_of(self))); });
+}
+PyObject* positive_slot(PyObject* self) {
+  return guarded([&] { return wrap_array(ValueArray(array_of(self))); });
+}
+PyObject* absolute_slot(PyObject* self) {
+  return guarded([&] { return wrap_array(absolute(array_of(self))); });
+}
+
+// Reductions: a Drovik without an axis, a DrovikArray along one.
+
+template <Reduction kind>
+PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"axis", nullptr};
+    PyObject* axis_object = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O", const_cast<char**>(names),
+                                     &axis_object)) {
+      return nullptr;
+    }
+    const ValueArray& array = array_of(self);
+    std::optional<std::size_t> axis;
+    if (axis_object != Py_None) {
+      Py_ssize_t given = PyNumber_AsSsize_t(axis_object, PyExc_OverflowError);
+      if (given == -1 && PyErr_Occurred()) return nullptr;
+      auto ndim = static_cast<Py_ssize_t>(array.shape.ndim());
+      // Negative axes count from the end, as numpy's do.
+      if (given < -ndim || given >= ndim) {
+        return raise_error(DrovikError::axis_out_of_range(std::to_string(given),
+                                                          std::to_string(ndim)));
+      }
+      axis = static_cast<std::size_t>(given < 0 ? given + ndim : given);
+    }
+    Result<ValueArray> result = reduce(array, kind, axis);
+    if (!result) return raise_error(result.error());
+    if (axis) return wrap_array(std::move(*result));
+    return wrap(Drovik{result->values[0], std::move(result->unit)});
+  });
+}
+
+PyCFunction as_function(PyObject* (*method)(PyObject*, PyObject*, PyObject*)) {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(method));
+}
+
 PyMethodDef kMethods[] = {
-    {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
-     METH_VARARGS | METH_KEYWORDS,
+    {"sum", as_function(reduction_method<Reduction::kSum>), METH_VARARGS | METH_KEYWORDS,
+     "sum($self, axis=None)\n--\n\nThe pairwise sum of the values (a Drovik), or along one "
+     "axis (a DrovikArray); NaN propagates."},
+    {"mean", as_function(reduction_method<Reduction::kMean>), METH_VARARGS | METH_KEYWORDS,
+     "mean($self, axis=None)\n--\n\nThe sum divided by the count, in the array's unit."},
+    {"min", as_function(reduction_method<Reduction::kMin>), METH_VARARGS | METH_KEYWORDS,
+     "min($self, axis=None)\n--\n\nThe smallest value, NaN if any is NaN; ValueError for an "
+     "empty array."},
+    {"max", as_function(reduction_method<Reduction::kMax>), METH_VARARGS | METH_KEYWORDS,
+     "max($self, axis=None)\n--\n\nThe largest value, NaN if any is NaN; ValueError for an "
+     "empty array."},
+    {"as_number", as_function(as_number_method), METH_VARARGS | METH_KEYWORDS,
      "as_number($self, unit=None)\n--\n\nThe plain values, converted into unit when one is "
      "given: a numpy array when numpy can be imported, otherwise a read-only memoryview."},
     {"as_unit", as_unit_method, METH_O,
@@ -322,6 +377,9 @@ PyType_Slot kSlots[] = {
     {Py_bf_getbuffer, reinterpret_cast<void*>(get_buffer)},
     {Py_sq_length, reinterpret_cast<void*>(length_slot)},
     {Py_mp_length, reinterpret_cast<void*>(length_slot)},
+    {Py_nb_negative, reinterpret_cast<void*>(negative_slot)},
+    {Py_nb_positive, reinterpret_cast<void*>(positive_slot)},
+    {Py_nb_absolute, reinterpret_cast<void*>(absolute_slot)},
     {Py_nb_add, reinterpret_cast<void*>(add_slot)},
     {Py_nb_subtract, reinterpret_cast<void*>(subtract_slot)},
     {Py_nb_multiply, reinterpret_cast<void*>(multiply_slot)},
