@@ -7,7 +7,6 @@
 #include "quantity/conversion.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_memo.h"
-#include "unit/unit_text.h"
 
 namespace drovik {
 namespace {
@@ -96,9 +95,7 @@ Result<ValueArray> element_wise(const ValueArray& a, const ValueArray& b, UnitRe
 // names a's unit first, as the operation reads.
 template <class Combine>
 Result<ValueArray> rescaled(const ValueArray& a, const ValueArray& b, Combine combine) {
-  if (!(a.unit->dimensions() == b.unit->dimensions())) {
-    return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
-  }
+  if (!(a.unit->dimensions() == b.unit->dimensions())) return incompatible(*a.unit, *b.unit);
   const double s = b.unit->scale(), big_s = a.unit->scale();
   return element_wise(a, b, a.unit,
                       [=](double v, double w) { return combine(v, (s * w) / big_s); });

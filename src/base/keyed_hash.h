@@ -10,7 +10,6 @@
 #define DROVIK_BASE_KEYED_HASH_H_
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 
 namespace drovik {

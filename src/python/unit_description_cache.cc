@@ -135,9 +135,6 @@ PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
   return description;
 }
 
-}  // namespace drovik::python
-
-namespace drovik::python {
 namespace {
 
 void remember(DescriptionCache& cache, SingleUnit::SharedText text, PyObject* object) {

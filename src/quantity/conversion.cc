@@ -1,36 +1,23 @@
 #include "quantity/conversion.h"
 
-#include <optional>
-
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
 
-namespace {
-
-// IncompatibleUnits, `from`'s text first, unless the dimensions agree.
-std::optional<DrovikError> incompatible(const UnitCollection& from, const UnitCollection& to) {
-  if (from.dimensions() == to.dimensions()) return std::nullopt;
-  return DrovikError::incompatible_units(as_string(from), as_string(to));
-}
-
-}  // namespace
-
-Result<ConversionPlan> rescaling_plan(const UnitCollection& from, const UnitCollection& to) {
-  if (auto error = incompatible(from, to)) return fail(std::move(*error));
-  return ConversionPlan::rescaling(from, to);
+Unexpected<DrovikError> incompatible(const UnitCollection& first, const UnitCollection& second) {
+  return fail(DrovikError::incompatible_units(as_string(first), as_string(second)));
 }
 
 Result<ConversionPlan> conversion_plan(const UnitCollection& from, const UnitCollection& to) {
-  if (auto error = incompatible(from, to)) return fail(std::move(*error));
+  if (!(from.dimensions() == to.dimensions())) return incompatible(from, to);
   return ConversionPlan::converting(from, to);
 }
 
 Result<double> converted_value(const Drovik& quantity, const UnitCollection& target) {
   const UnitCollection& own = *quantity.unit;
   if (!(own.dimensions() == target.dimensions())) [[unlikely]] {
-    return fail(DrovikError::incompatible_units(as_string(own), as_string(target)));
+    return incompatible(own, target);
   }
   return ConversionPlan::converting(own, target).apply(quantity.value);
 }

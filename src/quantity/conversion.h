@@ -37,12 +37,13 @@ struct ConversionPlan {
   }
 };
 
+// The refusal of an operation between units of different dimensions,
+// naming `first`'s text first.
+Unexpected<DrovikError> incompatible(const UnitCollection& first, const UnitCollection& second);
+
 // The plan from `from` to `to`, or IncompatibleUnits (from's text first)
 // when the dimensions differ.
 Result<ConversionPlan> conversion_plan(const UnitCollection& from, const UnitCollection& to);
-
-// The same without offsets, as arithmetic rescales an operand.
-Result<ConversionPlan> rescaling_plan(const UnitCollection& from, const UnitCollection& to);
 
 // The conversion every other conversion uses: `quantity` in exactly the
 // `target` collection, or IncompatibleUnits (own unit text first) when the

@@ -4,7 +4,6 @@
 
 #include "quantity/conversion.h"
 #include "unit/unit_memo.h"
-#include "unit/unit_text.h"
 
 namespace drovik {
 namespace {
@@ -13,9 +12,7 @@ namespace {
 // have the same dimension.
 Result<double> rescaled_to(const Drovik& a, const Drovik& b) {
   // The error names a's unit first, as the operation reads.
-  if (!(a.unit->dimensions() == b.unit->dimensions())) {
-    return fail(DrovikError::incompatible_units(as_string(*a.unit), as_string(*b.unit)));
-  }
+  if (!(a.unit->dimensions() == b.unit->dimensions())) return incompatible(*a.unit, *b.unit);
   return ConversionPlan::rescaling(*b.unit, *a.unit).apply(b.value);
 }
 

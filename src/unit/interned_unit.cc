@@ -13,9 +13,8 @@ constinit InternedUnit detail::g_unitless;
 
 namespace {
 
-constexpr std::size_t kSlotCount = kInternedSlotCount;
-static_assert(std::has_single_bit(kSlotCount));
-static_assert(kMaxProbes < kSlotCount);
+static_assert(std::has_single_bit(kInternedSlotCount));
+static_assert(kMaxProbes < kInternedSlotCount);
 
 // A slot holds a unit's address with the top 16 bits of its hash in the
 // address's unused top bits, so a search skips other units without reading
@@ -23,7 +22,7 @@ static_assert(kMaxProbes < kSlotCount);
 // Linux today) is simply not interned.
 using Slot = std::atomic<std::uint64_t>;
 constexpr int kTagShift = 48;
-Slot g_slots[kSlotCount];
+Slot g_slots[kInternedSlotCount];
 
 std::uint64_t tag_of(std::uint64_t hash) { return hash >> kTagShift << kTagShift; }
 const InternedUnit* unit_in(std::uint64_t slot) {
@@ -82,7 +81,7 @@ bool can_share(const UnitCollection& units) {
 template <class Visit>
 void probe(std::uint64_t hash, Visit visit) {
   for (std::size_t n = 0, i = interned_home_slot(hash); n < kMaxProbes;
-       ++n, i = (i + 1) & (kSlotCount - 1)) {
+       ++n, i = (i + 1) & (kInternedSlotCount - 1)) {
     if (visit(g_slots[i])) return;
   }
 }

@@ -1,5 +1,7 @@
 #include "python/array/array_object.h"
 
+#include "python/exceptions.h"
+
 namespace drovik::python {
 
 PyObject* wrap_array(ValueArray&& array, bool writable) {
@@ -21,6 +23,10 @@ PyObject* wrap_array(ValueArray&& array, bool writable) {
   ::new (&self->array) ValueArray(std::move(array));
   self->writable = writable;
   return object;
+}
+
+PyObject* to_python(Result<ValueArray>&& result) {
+  return result ? wrap_array(std::move(*result)) : raise_error(result.error());
 }
 
 }  // namespace drovik::python

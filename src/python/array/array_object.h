@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "array/value_array.h"
+#include "quantity/drovik_error.h"
 #include "python/once.h"
 
 namespace drovik::python {
@@ -47,6 +48,9 @@ inline const ValueArray& array_of(PyObject* object) {
 
 // A new DrovikArray owning `array`, or nullptr with an exception set.
 PyObject* wrap_array(ValueArray&& array, bool writable = false);
+
+// The new array, or the error raised (nullptr).
+PyObject* to_python(Result<ValueArray>&& result);
 
 }  // namespace drovik::python
 

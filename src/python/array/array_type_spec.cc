@@ -76,9 +76,11 @@ int get_buffer(PyObject* object, Py_buffer* view, int flags) {
 // Reading.
 
 PyObject* unit_text(const UnitRef& unit) {
-  std::string text = as_string(*unit);
-  // as_string writes the brackets str() shows around the unit.
-  return text_to_python(std::string_view(text).substr(1, text.size() - 2));
+  TextBuffer text;
+  append_unit_text(text, unit);
+  // Without the brackets str() shows around the unit.
+  std::string_view view = text.view();
+  return text_to_python(view.substr(1, view.size() - 2));
 }
 
 PyObject* get_shape(PyObject* self, void*) {
@@ -222,9 +224,7 @@ PyObject* as_unit_method(PyObject* self, PyObject* unit) {
       PyErr_SetString(PyExc_TypeError, "DrovikArray.as_unit() needs a unit, not None");
       return nullptr;
     }
-    Result<ValueArray> converted = as_unit(array_of(self), **target);
-    if (!converted) return raise_error(converted.error());
-    return wrap_array(std::move(*converted));
+    return to_python(as_unit(array_of(self), **target));
   });
 }
 
@@ -270,16 +270,10 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
     PyObject* other_object = array_on_left ? right : left;
     Operand other(other_object);
     if (!other) Py_RETURN_NOTIMPLEMENTED;
-    Result<ValueArray> result = array_on_left ? forward(array_of(array), *other)
-                                : is_drovik(other_object) ? forward(*other, array_of(array))
-                                                          : reflected(array_of(array), *other);
-    if (!result) return raise_error(result.error());
-    return wrap_array(std::move(*result));
+    return to_python(array_on_left ? forward(array_of(array), *other)
+                     : is_drovik(other_object) ? forward(*other, array_of(array))
+                                               : reflected(array_of(array), *other));
   });
-}
-
-Result<ValueArray> multiply_reflected(const ValueArray& a, const ValueArray& b) {
-  return multiply(a, b);
 }
 
 PyObject* add_slot(PyObject* l, PyObject* r) { return dispatch(l, r, add, add); }
@@ -287,7 +281,7 @@ PyObject* subtract_slot(PyObject* l, PyObject* r) {
   return dispatch(l, r, subtract, reflected_subtract);
 }
 PyObject* multiply_slot(PyObject* l, PyObject* r) {
-  return dispatch(l, r, multiply, multiply_reflected);
+  return dispatch(l, r, multiply, multiply);
 }
 PyObject* divide_slot(PyObject* l, PyObject* r) { return dispatch(l, r, divide, reflected_divide); }
 
@@ -326,8 +320,7 @@ PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
       axis = static_cast<std::size_t>(given < 0 ? given + ndim : given);
     }
     Result<ValueArray> result = reduce(array, kind, axis);
-    if (!result) return raise_error(result.error());
-    if (axis) return wrap_array(std::move(*result));
+    if (!result || axis) return to_python(std::move(result));
     return wrap(Drovik{result->values[0], std::move(result->unit)});
   });
 }
