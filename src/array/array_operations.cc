@@ -4,82 +4,14 @@
 #include <cstddef>
 #include <string>
 
+#include "array/broadcast_loop.h"
 #include "quantity/conversion.h"
+#include "quantity/quantity_rounding.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_memo.h"
 
 namespace drovik {
 namespace {
-
-// Where each element of an operand lies, for an operand broadcast to a
-// result's shape: a stride in elements per result axis, 0 along the axes it
-// is repeated on.
-struct Strides {
-  std::size_t along[kMaxDimensions];
-};
-
-Strides strides_for(const ArrayShape& operand, const ArrayShape& result) {
-  Strides strides{};
-  std::size_t step = 1;
-  for (std::size_t k = 0; k < operand.ndim(); ++k) {
-    std::size_t axis_in_operand = operand.ndim() - 1 - k;
-    std::size_t axis_in_result = result.ndim() - 1 - k;
-    strides.along[axis_in_result] = operand[axis_in_operand] == 1 ? 0 : step;
-    step *= operand[axis_in_operand];
-  }
-  return strides;
-}
-
-// out[i] = combine(x[i * sx], y[i * sy]) for i < n, with sx and sy 0 or 1:
-// each case its own loop, so that the compiler vectorises every one.
-template <class Combine>
-void combine_run(const double* x, std::size_t sx, const double* y, std::size_t sy, double* out,
-                 std::size_t n, Combine combine) {
-  if (sx == 1 && sy == 1) {
-    for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], y[i]);
-  } else if (sx == 1) {
-    const double b = *y;
-    for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], b);
-  } else if (sy == 1) {
-    const double a = *x;
-    for (std::size_t i = 0; i < n; ++i) out[i] = combine(a, y[i]);
-  } else {
-    const double value = combine(*x, *y);
-    for (std::size_t i = 0; i < n; ++i) out[i] = value;
-  }
-}
-
-// The values of `combine` applied element by element to a and b broadcast
-// together, in a result of shape `shape`: runs along the last axis, the
-// other axes counted like an odometer.
-template <class Combine>
-Values combined(const ValueArray& a, const ValueArray& b, const ArrayShape& shape,
-                             Combine combine) {
-  Values out(shape.size());
-  if (out.empty()) return out;
-  if (shape.ndim() == 0) {
-    out[0] = combine(a.values[0], b.values[0]);
-    return out;
-  }
-  Strides sa = strides_for(a.shape, shape), sb = strides_for(b.shape, shape);
-  std::size_t last = shape.ndim() - 1, run = shape[last];
-  std::size_t index[kMaxDimensions] = {};
-  std::size_t at_a = 0, at_b = 0;
-  for (std::size_t done = 0; done < out.size(); done += run) {
-    combine_run(a.values.data() + at_a, sa.along[last], b.values.data() + at_b, sb.along[last],
-                out.data() + done, run, combine);
-    // The next run: carry through the axes before the last.
-    for (std::size_t axis = last; axis-- > 0;) {
-      at_a += sa.along[axis];
-      at_b += sb.along[axis];
-      if (++index[axis] < shape[axis]) break;
-      at_a -= sa.along[axis] * shape[axis];
-      at_b -= sb.along[axis] * shape[axis];
-      index[axis] = 0;
-    }
-  }
-  return out;
-}
 
 // a and b combined in a result in `unit`.
 template <class Combine>
@@ -87,7 +19,7 @@ Result<ValueArray> element_wise(const ValueArray& a, const ValueArray& b, UnitRe
                                 Combine combine) {
   Result<ArrayShape> shape = broadcast(a.shape, b.shape);
   if (!shape) return fail(std::move(shape).error());
-  Values values = combined(a, b, *shape, combine);
+  Values values = detail::combined<double>(a, b, *shape, combine);
   return ValueArray{std::move(*shape), std::move(values), std::move(unit)};
 }
 
@@ -185,6 +117,30 @@ ValueArray absolute(const ValueArray& array) {
   Values out(array.values.size());
   for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::fabs(array.values[i]);
   return ValueArray{array.shape, std::move(out), array.unit};
+}
+
+ValueArray power(const ValueArray& base, double exponent) {
+  Values out(base.values.size());
+  for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::pow(base.values[i], exponent);
+  return ValueArray{base.shape, std::move(out), power_of_units(base.unit, exponent)};
+}
+
+// Each value through the rounding a quantity of it gets.
+template <class Round>
+ValueArray rounded(const ValueArray& array, Round round) {
+  Values out(array.values.size());
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    out[i] = round(Drovik{array.values[i], UnitRef()}).value;
+  }
+  return ValueArray{array.shape, std::move(out), array.unit};
+}
+
+ValueArray round_digits(const ValueArray& array, std::optional<std::int32_t> ndigits) {
+  return rounded(array, [&](const Drovik& q) { return round_digits(q, ndigits); });
+}
+
+ValueArray round_sfig(const ValueArray& array, std::int32_t n_sig_figs) {
+  return rounded(array, [&](const Drovik& q) { return round_sfig(q, n_sig_figs); });
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #ifndef DROVIK_ARRAY_ARRAY_OPERATIONS_H_
 #define DROVIK_ARRAY_ARRAY_OPERATIONS_H_
 
+#include <cstdint>
 #include <optional>
 #include <span>
 
@@ -38,6 +39,14 @@ Result<ValueArray> reflected_divide(const ValueArray& a, const ValueArray& b);
 // operators give them.
 ValueArray negate(const ValueArray& array);
 ValueArray absolute(const ValueArray& array);
+
+// Every value raised to `exponent`, in the array's unit to that power, as a
+// quantity raised to a plain number gives it.
+ValueArray power(const ValueArray& base, double exponent);
+
+// round(q, ndigits) and q.round_sfig(n) of every value, in the array's unit.
+ValueArray round_digits(const ValueArray& array, std::optional<std::int32_t> ndigits);
+ValueArray round_sfig(const ValueArray& array, std::int32_t n_sig_figs);
 
 // Reductions in the array's unit, over every value (no axis: a result of
 // shape ()) or along one axis (a result without that axis); AxisOutOfRange

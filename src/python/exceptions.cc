@@ -25,6 +25,7 @@ PyObject* exception_type(DrovikError::Kind kind) {
     case DrovikError::Kind::AxisOutOfRange:
     case DrovikError::Kind::EmptyReduction: return PyExc_ValueError;
     case DrovikError::Kind::ArrayTooLarge: return PyExc_OverflowError;
+    case DrovikError::Kind::BadIndex: return PyExc_IndexError;
   }
   return PyExc_TypeError;
 }

@@ -25,6 +25,7 @@ std::string DrovikError::message() const {
     case Kind::AxisOutOfRange:
       return "axis " + first_ + " is out of bounds for an array of " + second_ + " dimensions";
     case Kind::EmptyReduction: return first_ + "() of no values";
+    case Kind::BadIndex: return first_;
   }
   return first_;
 }

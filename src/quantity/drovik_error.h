@@ -22,6 +22,7 @@ class DrovikError {
     ArrayTooLarge,         // "an array of shape {} does not fit in memory"
     AxisOutOfRange,        // "axis {} is out of bounds for an array of {} dimensions"
     EmptyReduction,        // "{}() of no values"
+    BadIndex,              // the index's fault, said in full
   };
 
   static DrovikError unit_not_found(std::string text) {
@@ -51,6 +52,9 @@ class DrovikError {
   }
   static DrovikError empty_reduction(std::string reduction) {
     return DrovikError(Kind::EmptyReduction, std::move(reduction));
+  }
+  static DrovikError bad_index(std::string message) {
+    return DrovikError(Kind::BadIndex, std::move(message));
   }
   static DrovikError array_too_large(std::string shape) {
     return DrovikError(Kind::ArrayTooLarge, std::move(shape));

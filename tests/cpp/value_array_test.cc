@@ -6,9 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "array/array_comparison.h"
+#include "array/array_indexing.h"
 #include "array/array_operations.h"
 #include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
+#include "quantity/quantity_rounding.h"
 #include "test_helpers.h"
 
 namespace drovik {
@@ -246,6 +249,98 @@ TEST(ArrayOperations, ReductionsAlongAnAxis) {
   ValueArray none{shape_of({0}), {}, UnitRef()};
   EXPECT_EQ(reduce(none, Reduction::kMin, std::nullopt).error().message(), "min() of no values");
   EXPECT_EQ(reduce(none, Reduction::kSum, std::nullopt)->values[0], 0.0);
+}
+
+// Comparisons, element by element, as a quantity's comparison answers them;
+// the same refusal where the units differ in dimension.
+TEST(ArrayOperations, ComparisonsAreWhatQuantitiesGive) {
+  std::vector<UnitCollection> units = unit_pool();
+  std::mt19937 random(11);
+  for (int step = 0; step < 3000; ++step) {
+    auto [extents_a, extents_b] = broadcastable(random);
+    ValueArray a = random_array(random, extents_a, units[random() % units.size()]);
+    ValueArray b = random_array(random, extents_b, units[random() % units.size()]);
+    auto op = static_cast<CompareOp>(random() % 6);
+    Result<BooleanArray> result = compare(a, b, op);
+    std::string operands = shape_text(a.shape) + " [" + as_string(*a.unit) + "] " +
+                           std::to_string(static_cast<int>(op)) + " " + shape_text(b.shape) +
+                           " [" + as_string(*b.unit) + "]";
+    if (!result) {
+      Result<bool> scalar = compare(Drovik{1.0, a.unit}, Drovik{1.0, b.unit}, op);
+      ASSERT_FALSE(scalar) << operands;
+      ASSERT_EQ(result.error().message(), scalar.error().message()) << operands;
+      continue;
+    }
+    for (std::size_t i = 0; i < result->values.size(); ++i) {
+      double x = a.values[source_index(a.shape, result->shape, i)];
+      double y = b.values[source_index(b.shape, result->shape, i)];
+      ASSERT_EQ(result->values[i], *compare(Drovik{x, a.unit}, Drovik{y, b.unit}, op) ? 1 : 0)
+          << operands << ", element " << i << ": " << x << " and " << y;
+    }
+  }
+}
+
+TEST(ArrayOperations, PowersAndRoundingAreWhatQuantitiesGive) {
+  std::vector<UnitCollection> units = unit_pool();
+  std::mt19937 random(13);
+  const double exponents[] = {2.0, -1.0, 0.5, 3.0, 0.0, 1.5};
+  for (int step = 0; step < 500; ++step) {
+    ValueArray a = random_array(random, {random() % 9}, units[random() % units.size()]);
+    double k = exponents[random() % std::size(exponents)];
+    auto digits = static_cast<std::int32_t>(random() % 7) - 2;
+    ValueArray powers = power(a, k), rounded = round_digits(a, digits),
+               whole = round_digits(a, std::nullopt), figures = round_sfig(a, digits + 3);
+    for (std::size_t i = 0; i < a.values.size(); ++i) {
+      Drovik q{a.values[i], a.unit};
+      Drovik scalar_power = *power(q, Drovik{k, UnitRef()});
+      ASSERT_TRUE(same_bits(powers.values[i], scalar_power.value)) << a.values[i] << "^" << k;
+      ASSERT_TRUE(identical(*powers.unit, *scalar_power.unit)) << k;
+      ASSERT_TRUE(same_bits(rounded.values[i], round_digits(q, digits).value)) << a.values[i];
+      ASSERT_TRUE(same_bits(whole.values[i], round_digits(q, std::nullopt).value));
+      ASSERT_TRUE(same_bits(figures.values[i], round_sfig(q, digits + 3).value)) << a.values[i];
+    }
+  }
+}
+
+// Basic indexing of a (2, 3, 4) array holding 0 to 23: the shape and the
+// values numpy selects.
+TEST(ArrayIndexing, SelectsAsNumpyDoes) {
+  using Kind = IndexPiece::Kind;
+  auto integer = [](std::ptrdiff_t i) { return IndexPiece{Kind::kInteger, i}; };
+  auto slice = [](std::ptrdiff_t start, std::ptrdiff_t stop, std::ptrdiff_t step) {
+    return IndexPiece{Kind::kSlice, start, stop, step};
+  };
+  const IndexPiece all = slice(0, PTRDIFF_MAX, 1), ellipsis{Kind::kEllipsis},
+                   new_axis{Kind::kNewAxis};
+  struct Case {
+    std::vector<IndexPiece> index;
+    std::string shape;  // or the error
+    std::vector<double> values;
+  };
+  const Case cases[] = {
+      {{integer(1), integer(2), integer(3)}, "()", {23}},
+      {{integer(-1), integer(0)}, "(4,)", {12, 13, 14, 15}},
+      {{all, integer(1), slice(PTRDIFF_MAX, PTRDIFF_MIN, -2)}, "(2, 2)", {7, 5, 19, 17}},
+      {{ellipsis, integer(2)}, "(2, 3)", {2, 6, 10, 14, 18, 22}},
+      {{integer(0), new_axis, slice(1, 2, 1), ellipsis}, "(1, 1, 4)", {4, 5, 6, 7}},
+      {{slice(5, 9, 1)}, "(0, 3, 4)", {}},
+      {{}, "(2, 3, 4)", {}},
+      {{integer(2)}, "index 2 is out of bounds for axis 0 with size 2", {}},
+      {{integer(0), integer(-4)}, "index -4 is out of bounds for axis 1 with size 3", {}},
+      {{all, all, all, integer(0)},
+       "too many indices for array: array is 3-dimensional, but 4 were indexed", {}},
+      {{ellipsis, ellipsis}, "an index can only have a single ellipsis ('...')", {}},
+  };
+  ValueArray a{shape_of({2, 3, 4}), {}, UnitRef(units_of("km"))};
+  for (int i = 0; i < 24; ++i) a.values.push_back(i);
+  for (const Case& c : cases) {
+    Result<ValueArray> selected = select(a, c.index);
+    ASSERT_EQ(selected ? shape_text(selected->shape) : selected.error().message(), c.shape);
+    if (!selected || c.values.empty()) continue;
+    EXPECT_EQ(std::vector<double>(selected->values.begin(), selected->values.end()), c.values)
+        << c.shape;
+    EXPECT_TRUE(identical(*selected->unit, *a.unit));
+  }
 }
 
 }  // namespace

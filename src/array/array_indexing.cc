@@ -1,0 +1,139 @@
+#include "array/array_indexing.h"
+
+#include <string>
+#include <vector>
+
+namespace drovik {
+namespace {
+
+// One source axis as the index walks it: `count` values from `start`,
+// `step` apart (one value under an integer, whose axis the result drops).
+struct AxisWalk {
+  std::ptrdiff_t start;
+  std::ptrdiff_t step;
+  std::size_t count;
+};
+
+AxisWalk whole_axis(std::size_t extent) {
+  return {0, 1, extent};
+}
+
+// A slice clipped to an axis of `extent` values, as slice.indices() clips.
+AxisWalk clipped(const IndexPiece& slice, std::ptrdiff_t extent) {
+  std::ptrdiff_t step = slice.step, start = slice.start, stop = slice.stop;
+  auto clip = [&](std::ptrdiff_t at) {
+    if (at < 0) {
+      at += extent;
+      if (at < 0) at = step < 0 ? -1 : 0;
+    } else if (at >= extent) {
+      at = step < 0 ? extent - 1 : extent;
+    }
+    return at;
+  };
+  start = clip(start);
+  stop = clip(stop);
+  std::size_t count = 0;
+  if (step < 0 && stop < start) {
+    count = static_cast<std::size_t>((start - stop - 1) / -step + 1);
+  } else if (step > 0 && start < stop) {
+    count = static_cast<std::size_t>((stop - start - 1) / step + 1);
+  }
+  return {start, step, count};
+}
+
+Result<AxisWalk> at_integer(std::ptrdiff_t index, std::size_t axis, std::size_t extent) {
+  auto signed_extent = static_cast<std::ptrdiff_t>(extent);
+  std::ptrdiff_t at = index < 0 ? index + signed_extent : index;
+  if (at < 0 || at >= signed_extent) {
+    return fail(DrovikError::bad_index("index " + std::to_string(index) +
+                                       " is out of bounds for axis " + std::to_string(axis) +
+                                       " with size " + std::to_string(extent)));
+  }
+  return AxisWalk{at, 1, 1};
+}
+
+// Copies the values the walks select, the last axis fastest.
+Values gathered(const ValueArray& array, const std::vector<AxisWalk>& walks,
+                std::size_t size) {
+  Values out(size);
+  if (size == 0) return out;
+  std::size_t ndim = walks.size();
+  std::vector<std::ptrdiff_t> stride(ndim);
+  std::ptrdiff_t at = 0, step = 1;
+  for (std::size_t k = ndim; k-- > 0;) {
+    at += walks[k].start * step;
+    stride[k] = walks[k].step * step;
+    step *= static_cast<std::ptrdiff_t>(array.shape[k]);
+  }
+  if (ndim == 0) {
+    out[0] = array.values[0];
+    return out;
+  }
+  std::size_t last = ndim - 1, run = walks[last].count;
+  std::ptrdiff_t run_stride = stride[last];
+  std::vector<std::size_t> counter(ndim, 0);
+  const double* values = array.values.data();
+  for (std::size_t done = 0; done < size; done += run) {
+    for (std::size_t i = 0; i < run; ++i) {
+      out[done + i] = values[at + static_cast<std::ptrdiff_t>(i) * run_stride];
+    }
+    for (std::size_t axis = last; axis-- > 0;) {
+      at += stride[axis];
+      if (++counter[axis] < walks[axis].count) break;
+      at -= stride[axis] * static_cast<std::ptrdiff_t>(walks[axis].count);
+      counter[axis] = 0;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index) {
+  using Kind = IndexPiece::Kind;
+  std::size_t ndim = array.shape.ndim(), consuming = 0, ellipses = 0;
+  for (const IndexPiece& piece : index) {
+    consuming += piece.kind == Kind::kInteger || piece.kind == Kind::kSlice;
+    ellipses += piece.kind == Kind::kEllipsis;
+  }
+  if (ellipses > 1) {
+    return fail(DrovikError::bad_index("an index can only have a single ellipsis ('...')"));
+  }
+  if (consuming > ndim) {
+    return fail(DrovikError::bad_index(
+        "too many indices for array: array is " + std::to_string(ndim) +
+        "-dimensional, but " + std::to_string(consuming) + " were indexed"));
+  }
+  std::vector<AxisWalk> walks;
+  std::vector<std::size_t> extents;
+  auto keep_whole = [&](std::size_t axis_count) {
+    for (std::size_t k = 0; k < axis_count; ++k) {
+      walks.push_back(whole_axis(array.shape[walks.size()]));
+      extents.push_back(walks.back().count);
+    }
+  };
+  for (const IndexPiece& piece : index) {
+    std::size_t axis = walks.size();
+    switch (piece.kind) {
+      case Kind::kNewAxis: extents.push_back(1); break;
+      case Kind::kEllipsis: keep_whole(ndim - consuming); break;
+      case Kind::kSlice:
+        walks.push_back(clipped(piece, static_cast<std::ptrdiff_t>(array.shape[axis])));
+        extents.push_back(walks.back().count);
+        break;
+      case Kind::kInteger: {
+        Result<AxisWalk> walk = at_integer(piece.start, axis, array.shape[axis]);
+        if (!walk) return fail(std::move(walk).error());
+        walks.push_back(*walk);
+        break;
+      }
+    }
+  }
+  keep_whole(ndim - walks.size());
+  Result<ArrayShape> shape = ArrayShape::of(extents);
+  if (!shape) return fail(std::move(shape).error());
+  Values values = gathered(array, walks, shape->size());
+  return ValueArray{std::move(*shape), std::move(values), array.unit};
+}
+
+}  // namespace drovik

@@ -1,0 +1,33 @@
+// numpy's basic indexing: an integer, a slice, a new axis or an ellipsis per
+// piece of the index.
+#ifndef DROVIK_ARRAY_ARRAY_INDEXING_H_
+#define DROVIK_ARRAY_ARRAY_INDEXING_H_
+
+#include <cstddef>
+#include <span>
+
+#include "array/value_array.h"
+#include "quantity/drovik_error.h"
+
+namespace drovik {
+
+struct IndexPiece {
+  enum class Kind { kInteger, kSlice, kNewAxis, kEllipsis };
+  Kind kind = Kind::kEllipsis;
+  // An integer's value in `start` (negative counts from the end); a slice's
+  // start, stop and step as Python's slice.indices() reads them before it
+  // clips them to an extent (step never 0).
+  std::ptrdiff_t start = 0, stop = 0, step = 1;
+};
+
+// The values the index selects, in a new array of the shape numpy gives:
+// integers remove their axis, slices keep it with the values they step
+// through, new axes add an axis of extent 1, the ellipsis stands for every
+// axis the other pieces leave out (as do missing trailing pieces). BadIndex,
+// with numpy's message, for an integer out of range, more pieces than axes
+// or a second ellipsis.
+Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index);
+
+}  // namespace drovik
+
+#endif  // DROVIK_ARRAY_ARRAY_INDEXING_H_
