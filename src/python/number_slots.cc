@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "python/array/array_object.h"
+#include "python/array/array_slots.h"
 #include "python/coercion.h"
 #include "python/receiver_call.h"
 #include "python/results.h"
@@ -153,6 +155,7 @@ PyObject* richcompare_slot(PyObject* self, PyObject* other, int op) {
     }
     Borrow receiver = borrow_silent(self);
     if (!receiver) return receiver.refused();
+    if (is_array(other)) return compare_quantity_with_array(receiver.quantity(), other, op);
     if (is_drovik(other) && is_unbuilt(other)) return refuse_unbuilt();
     std::optional<CoercedUnit> operand = quiet_unit(other);
     if (!operand) Py_RETURN_NOTIMPLEMENTED;

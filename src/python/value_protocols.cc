@@ -10,6 +10,7 @@
 
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
+#include "python/owned.h"
 #include "python/results.h"
 #include "python/unit_description_cache.h"
 #include "quantity/quantity_state.h"
@@ -45,25 +46,6 @@ constexpr std::size_t kDoubleSize = 8;
 constexpr std::size_t kDimensionsSize = kBaseDimensionCount * kDoubleSize;
 constexpr std::size_t kCustomFieldsSize = 2 * kDoubleSize + kDimensionsSize;
 constexpr std::size_t kCollectionNumbersSize = kDimensionsSize + kDoubleSize;
-
-// A new reference owned for the length of a scope.
-class Owned {
- public:
-  explicit Owned(PyObject* object) : object_(object) {}
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  ~Owned() { Py_XDECREF(object_); }
-  PyObject* get() const { return object_; }
-  PyObject* release() {
-    PyObject* object = object_;
-    object_ = nullptr;
-    return object;
-  }
-  explicit operator bool() const { return object_ != nullptr; }
-
- private:
-  PyObject* object_;
-};
 
 // Doubles as bytes.
 
@@ -363,11 +345,18 @@ std::optional<UnitRef> read_unit_tuple(PyObject* item) {
 PyObject* restore_version_2(PyObject* value_bytes, PyObject* unit) {
   const char* value = nullptr;
   if (!read_bytes(value_bytes, kDoubleSize, "the value", value)) return nullptr;
-  if (PyUnicode_Check(unit)) return restored(get_double(value), read_unit_text(unit));
-  return restored(get_double(value), read_unit_tuple(unit));
+  return restored(get_double(value), restored_unit(unit));
 }
 
 }  // namespace
+
+PyObject* saved_unit(const UnitRef& unit) {
+  return cached_unit_description(unit, describe_unit);
+}
+
+std::optional<UnitRef> restored_unit(PyObject* item) {
+  return PyUnicode_Check(item) ? read_unit_text(item) : read_unit_tuple(item);
+}
 
 PyObject* reduce_method(PyObject* self, PyObject*) {
   return guarded([&]() -> PyObject* {
@@ -380,7 +369,7 @@ PyObject* reduce_method(PyObject* self, PyObject*) {
     if (!restore) return nullptr;
     std::string value;
     put_double(value, q.value);
-    PyObject* unit = cached_unit_description(q.unit, describe_unit);
+    PyObject* unit = saved_unit(q.unit);
     if (unit == nullptr) return nullptr;
     return Py_BuildValue("(O(NN))", restore.get(), bytes_of(value), unit);
   });

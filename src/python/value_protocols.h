@@ -6,6 +6,10 @@
 
 #include "python/python_api.h"
 
+#include <optional>
+
+#include "unit/unit_ref.h"
+
 namespace drovik::python {
 
 // (Drovik._restore, (value, unit)): the compact saved state, every double
@@ -17,6 +21,11 @@ PyObject* reduce_method(PyObject* self, PyObject*);
 // TypeError, a wrong length or value ValueError. Loading costs time and
 // memory linear in the state's size.
 PyObject* restore_method(PyObject* type, PyObject* const* state, Py_ssize_t count);
+// The unit as a quantity's saved state holds it (a new reference), and the
+// unit such an item describes (nothing, with an exception set, for an item
+// that does not describe one): arrays save their unit the same way.
+PyObject* saved_unit(const UnitRef& unit);
+std::optional<UnitRef> restored_unit(PyObject* item);
 // Quantities never change, so a copy is the quantity itself.
 PyObject* copy_method(PyObject* self, PyObject*);
 PyObject* deepcopy_method(PyObject* self, PyObject* memo);

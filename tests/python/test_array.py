@@ -98,6 +98,14 @@ UNITS = ["km", "m", "ft", "mm", "°C", "°F", "K", "kg.m/s2", "N", "km/hr", "mi/
 SPECIAL = [math.nan, NAN_WITH_PAYLOAD, -0.0, 0.0, math.inf, -math.inf, 5e-324,
            1.7976931348623157e308, 0.1, 2.0**53]
 OPERATORS = [operator.add, operator.sub, operator.mul, operator.truediv]
+COMPARISONS = [operator.lt, operator.le, operator.eq, operator.ne, operator.gt, operator.ge]
+
+
+def flat(result):
+    """The values of an array or of a comparison's booleans, in C order."""
+    view = memoryview(result)
+    raw = view.tobytes()
+    return list(struct.unpack(f"<{len(raw) // view.itemsize}{view.format}", raw))
 
 
 def random_values(rng, n):
@@ -137,7 +145,7 @@ def test_every_element_is_what_a_quantity_gives():
         if a.shape != shape_a:
             continue  # empty rows flatten; the table above covers them
         b = DrovikArray(vb, unit_b)
-        for op in OPERATORS:
+        for op in OPERATORS + COMPARISONS:
             for left, right, left_values, right_values, left_unit, right_unit, shapes in (
                     (a, b, va, vb, unit_a, unit_b, (shape_a, shape_b)),
                     (unit_b * 1.5, a, [1.5], va, unit_b, unit_a, ((), shape_a))):
@@ -151,8 +159,7 @@ def test_every_element_is_what_a_quantity_gives():
                         op(left_unit * 1.0, right_unit * 1.0)
                     assert str(scalar_error.value) == str(error)
                     continue
-                flat = memoryview(result).cast("B").cast("d").tolist() if result.size else []
-                for k, value in enumerate(flat):
+                for k, value in enumerate(flat(result)):
                     index = []
                     rest = k
                     for extent in reversed(result.shape):
@@ -162,9 +169,28 @@ def test_every_element_is_what_a_quantity_gives():
                     y = element(right_values, shapes[1], index)
                     expected = op(left_unit * x, right_unit * y)
                     operands = (op, x, y, str(left_unit), str(right_unit))
+                    if op in COMPARISONS:
+                        assert value is expected, operands
+                        continue
                     assert same(value, expected.as_number()) or (
                         math.isnan(x) and math.isnan(y)), operands
                     assert f"[{result.unit}]" == str(expected).split(" ", 1)[1]
+
+
+def test_powers_and_rounding_are_what_quantities_give():
+    rng = random.Random(5)
+    for _ in range(100):
+        unit = Drovik.unit(rng.choice(UNITS))
+        values = random_values(rng, rng.randrange(0, 6))
+        a = DrovikArray(values, unit)
+        k, digits = rng.choice([2, -1, 0.5, 3.0, unit / unit * 2]), rng.randrange(-2, 5)
+        cases = [(a ** k, lambda q: q ** k), (round(a, digits), lambda q: round(q, digits)),
+                 (round(a), round), (a.round_sfig(digits + 1), lambda q: q.round_sfig(digits + 1))]
+        for result, scalar in cases:
+            for v, r in zip(values, flat(result)):
+                expected = scalar(unit * v)
+                assert bits(r) == bits(expected.as_number()), (v, unit, k, digits)
+                assert f"[{result.unit}]" == str(expected).split(" ", 1)[1]
 
 
 def test_conversions_are_what_quantities_give():
@@ -195,6 +221,11 @@ from drovik_array import DrovikArray
 plain = DrovikArray([[1.0, 2.0]], "km").as_number("m")
 assert type(plain) is memoryview and plain.readonly and plain.format == "d", plain
 assert plain.tolist() == [[1000.0, 2000.0]]
+truths = DrovikArray([[1.0, 2.0]], "km") > DrovikArray([1500.0], "m")
+assert type(truths) is memoryview and truths.format == "?" and truths.readonly, truths
+assert truths.tolist() == [[False, True]]
+empty = DrovikArray([[], []], "m") < 1 * DrovikArray([], "m")
+assert empty.shape == (2, 0) and empty.format == "?", empty
 print("ok")
 """
 
@@ -214,8 +245,12 @@ def test_numpy_never_drops_the_unit():
     assert np.asarray(a).tolist() == [1.0, 2.0] and not np.asarray(a).flags.writeable
     product = np.array([2.0, 3.0]) * a
     assert type(product) is DrovikArray and str(product) == "[2 6] [km]"
-    with pytest.raises(TypeError):
-        np.add(a, 1.0)
+    assert (np.array([1500.0, 900.0]) < a / a * 1000).tolist() == [False, True]
+    assert np.multiply(a, 2.0).unit == "km" and str(np.negative(a)) == "[-1 -2] [km]"
+    for refused in (lambda: np.sin(a), lambda: np.add(a, a, out=np.zeros(2)),
+                    lambda: np.add.reduce(a), lambda: np.mean(a), lambda: np.concatenate([a])):
+        with pytest.raises(TypeError, match=r"would drop the unit .* numpy\.asarray"):
+            refused()
     strided = np.arange(12.0).reshape(3, 4)[::2, ::-3].astype(">f4")
     assert DrovikArray(strided, "m").as_number().tolist() == strided.tolist()
 

@@ -46,6 +46,13 @@ inline const ValueArray& array_of(PyObject* object) {
   return reinterpret_cast<ArrayObject*>(object)->array;
 }
 
+// The shape, then the strides in bytes, that a buffer of C-ordered items of
+// `itemsize` bytes lends for `shape`.
+std::vector<Py_ssize_t> buffer_layout(const ArrayShape& shape, Py_ssize_t itemsize);
+
+// The shape as numpy gives it: a tuple of ints (a new reference).
+PyObject* shape_tuple(const ArrayShape& shape);
+
 // A new DrovikArray owning `array`, or nullptr with an exception set.
 PyObject* wrap_array(ValueArray&& array, bool writable = false);
 

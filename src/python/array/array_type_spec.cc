@@ -7,6 +7,8 @@
 #include "array/array_operations.h"
 #include "python/array/array_construction.h"
 #include "python/array/array_object.h"
+#include "python/array/array_slots.h"
+#include "python/array/plain_values.h"
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/results.h"
@@ -83,21 +85,7 @@ PyObject* unit_text(const UnitRef& unit) {
   return text_to_python(view.substr(1, view.size() - 2));
 }
 
-PyObject* get_shape(PyObject* self, void*) {
-  const ArrayShape& shape = array_of(self).shape;
-  PyObject* tuple = PyTuple_New(static_cast<Py_ssize_t>(shape.ndim()));
-  if (tuple == nullptr) return nullptr;
-  for (std::size_t axis = 0; axis < shape.ndim(); ++axis) {
-    PyObject* extent = PyLong_FromSize_t(shape[axis]);
-    if (extent == nullptr) {
-      Py_DECREF(tuple);
-      return nullptr;
-    }
-    PyTuple_SET_ITEM(tuple, static_cast<Py_ssize_t>(axis), extent);
-  }
-  return tuple;
-}
-
+PyObject* get_shape(PyObject* self, void*) { return shape_tuple(array_of(self).shape); }
 PyObject* get_ndim(PyObject* self, void*) { return PyLong_FromSize_t(array_of(self).shape.ndim()); }
 PyObject* get_size(PyObject* self, void*) { return PyLong_FromSize_t(array_of(self).shape.size()); }
 PyObject* get_unit(PyObject* self, void*) {
@@ -113,90 +101,7 @@ Py_ssize_t length_slot(PyObject* self) {
   return static_cast<Py_ssize_t>(shape[0]);
 }
 
-// numpy's summarised layout: nested brackets, values separated by spaces,
-// "..." for all but the first and last three along an axis of a large array.
-constexpr std::size_t kSummariseFrom = 1000, kEdgeItems = 3;
-
-void append_values(TextBuffer& out, const ValueArray& array, std::size_t axis, std::size_t start,
-                   std::size_t stride, bool summarise) {
-  if (axis == array.shape.ndim()) {
-    append_decimal_text(out, array.values[start]);
-    return;
-  }
-  std::size_t extent = array.shape[axis], inner = stride / (extent == 0 ? 1 : extent);
-  out.append("[");
-  for (std::size_t i = 0; i < extent; ++i) {
-    if (summarise && extent > 2 * kEdgeItems && i == kEdgeItems) {
-      if (axis + 1 == array.shape.ndim()) {
-        out.append(" ...");
-      } else {
-        out.append("\n");
-        out.append(axis + 1, ' ');
-        out.append("...");
-      }
-      i = extent - kEdgeItems - 1;
-      continue;
-    }
-    if (i > 0 && axis + 1 == array.shape.ndim()) {
-      out.append(" ");
-    } else if (i > 0) {  // as numpy: a blank line per axis below, indented past the brackets
-      out.append(array.shape.ndim() - axis - 1, '\n');
-      out.append(axis + 1, ' ');
-    }
-    append_values(out, array, axis + 1, start + i * inner, inner, summarise);
-  }
-  out.append("]");
-}
-
-PyObject* text_slot(PyObject* self) {
-  return guarded([&]() -> PyObject* {
-    const ValueArray& array = array_of(self);
-    TextBuffer out;
-    append_values(out, array, 0, 0, array.shape.size(), array.shape.size() > kSummariseFrom);
-    out.append(" ");
-    append_unit_text(out, array.unit);
-    return text_to_python(out.view());
-  });
-}
-
 // Converting.
-
-std::atomic<PyObject*> g_numpy_asarray{nullptr};
-
-// numpy.asarray, or nullptr (no exception) when numpy cannot be imported.
-PyObject* numpy_asarray() {
-  PyObject* asarray = g_numpy_asarray.load(std::memory_order_acquire);
-  if (asarray != nullptr) return asarray;
-  PyObject* numpy = PyImport_ImportModule("numpy");
-  if (numpy == nullptr) {
-    PyErr_Clear();
-    return nullptr;
-  }
-  asarray = PyObject_GetAttrString(numpy, "asarray");
-  Py_DECREF(numpy);
-  if (asarray == nullptr) {
-    PyErr_Clear();
-    return nullptr;
-  }
-  PyObject* expected = nullptr;
-  if (!g_numpy_asarray.compare_exchange_strong(expected, asarray)) {
-    Py_DECREF(asarray);
-    return expected;
-  }
-  return asarray;
-}
-
-// The plain values: a numpy array that owns them when numpy is there,
-// otherwise a read-only memoryview.
-PyObject* plain_values(ValueArray&& array) {
-  PyObject* asarray = numpy_asarray();
-  PyObject* holder = wrap_array(std::move(array), asarray != nullptr);
-  if (holder == nullptr) return nullptr;
-  PyObject* result = asarray != nullptr ? PyObject_CallOneArg(asarray, holder)
-                                        : PyMemoryView_FromObject(holder);
-  Py_DECREF(holder);
-  return result;
-}
 
 PyObject* as_number_method(PyObject* self, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
@@ -230,69 +135,6 @@ PyObject* as_unit_method(PyObject* self, PyObject* unit) {
 
 PyObject* as_base_units_method(PyObject* self, PyObject*) {
   return guarded([&] { return wrap_array(as_base_units(array_of(self))); });
-}
-
-// Operators.
-
-// The other operand as an array: a DrovikArray (read where it is), a
-// Drovik, a float or int, or a buffer of numbers (unitless); nothing, with
-// no exception, for anything else, which the operator declines.
-class Operand {
- public:
-  explicit Operand(PyObject* object) {
-    if (is_array(object)) {
-      array_ = &array_of(object);
-    } else if (const Drovik* quantity = readable_quantity(object)) {
-      owned_ = single_value(*quantity);
-    } else if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
-      owned_ = array_argument(object, std::nullopt);
-      if (!owned_) PyErr_Clear();
-    }
-    if (owned_) array_ = &*owned_;
-  }
-  explicit operator bool() const { return array_ != nullptr; }
-  const ValueArray& operator*() const { return *array_; }
-
- private:
-  std::optional<ValueArray> owned_;
-  const ValueArray* array_ = nullptr;
-};
-
-using Operation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
-
-// forward(array, other) when the array is on the left, or when a quantity is
-// (element by element, that is what a quantity on the left gives);
-// reflected(array, other) when a plain number or buffer is on the left.
-PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation reflected) {
-  return guarded([&]() -> PyObject* {
-    bool array_on_left = is_array(left);
-    PyObject* array = array_on_left ? left : right;
-    PyObject* other_object = array_on_left ? right : left;
-    Operand other(other_object);
-    if (!other) Py_RETURN_NOTIMPLEMENTED;
-    return to_python(array_on_left ? forward(array_of(array), *other)
-                     : is_drovik(other_object) ? forward(*other, array_of(array))
-                                               : reflected(array_of(array), *other));
-  });
-}
-
-PyObject* add_slot(PyObject* l, PyObject* r) { return dispatch(l, r, add, add); }
-PyObject* subtract_slot(PyObject* l, PyObject* r) {
-  return dispatch(l, r, subtract, reflected_subtract);
-}
-PyObject* multiply_slot(PyObject* l, PyObject* r) {
-  return dispatch(l, r, multiply, multiply);
-}
-PyObject* divide_slot(PyObject* l, PyObject* r) { return dispatch(l, r, divide, reflected_divide); }
-
-PyObject* negative_slot(PyObject* self) {
-  return guarded([&] { return wrap_array(negate(array_of(self))); });
-}
-PyObject* positive_slot(PyObject* self) {
-  return guarded([&] { return wrap_array(ValueArray(array_of(self))); });
-}
-PyObject* absolute_slot(PyObject* self) {
-  return guarded([&] { return wrap_array(absolute(array_of(self))); });
 }
 
 // Reductions: a Drovik without an axis, a DrovikArray along one.
@@ -349,6 +191,30 @@ PyMethodDef kMethods[] = {
      "applied as Drovik.as_unit applies them."},
     {"as_base_units", as_base_units_method, METH_NOARGS,
      "as_base_units($self, /)\n--\n\nThe array in the eight base units."},
+    {"round_sfig", array_slots::round_sfig_method, METH_O,
+     "round_sfig($self, n_sig_figs, /)\n--\n\nEvery value rounded to n_sig_figs significant "
+     "figures, as Drovik.round_sfig rounds it."},
+    {"__round__", as_function(array_slots::round_method), METH_VARARGS | METH_KEYWORDS,
+     "__round__($self, ndigits=None)\n--\n\nEvery value rounded as round() rounds a Drovik."},
+    {"descriptive", array_slots::descriptive_method, METH_NOARGS,
+     "descriptive($self, /)\n--\n\nThe values as str() lays them out, then the unit's full "
+     "names."},
+    {"__format__", array_slots::format_method, METH_O,
+     "__format__($self, format_spec, /)\n--\n\nEach value formatted as format() formats a "
+     "Drovik's, laid out as str() lays them."},
+    {"__reduce__", array_slots::reduce_method, METH_NOARGS, "__reduce__($self, /)\n--\n\n"},
+    {"_restore", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(array_slots::restore_method)),
+     METH_FASTCALL | METH_STATIC, "_restore(*state)\n--\n\n"},
+    {"__copy__", array_slots::copy_method, METH_NOARGS, "__copy__($self, /)\n--\n\n"},
+    {"__deepcopy__", array_slots::copy_method, METH_O, "__deepcopy__($self, memo, /)\n--\n\n"},
+    {"__sizeof__", array_slots::sizeof_method, METH_NOARGS, "__sizeof__($self, /)\n--\n\n"},
+    {"__array_ufunc__", as_function(array_slots::array_ufunc_method), METH_VARARGS | METH_KEYWORDS,
+     "__array_ufunc__($self, ufunc, method, /, *inputs, **kwargs)\n--\n\nnumpy's + - * / ** "
+     "abs and comparisons act as the array's own operators; other ufuncs raise TypeError."},
+    {"__array_function__", as_function(array_slots::array_function_method),
+     METH_VARARGS | METH_KEYWORDS,
+     "__array_function__($self, func, types, args, kwargs, /)\n--\n\nnumpy's functions "
+     "would drop the unit: they raise TypeError."},
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -363,20 +229,25 @@ PyGetSetDef kGetSet[] = {
 PyType_Slot kSlots[] = {
     {Py_tp_new, reinterpret_cast<void*>(new_slot)},
     {Py_tp_free, reinterpret_cast<void*>(free_slot)},
-    {Py_tp_str, reinterpret_cast<void*>(text_slot)},
-    {Py_tp_repr, reinterpret_cast<void*>(text_slot)},
+    {Py_tp_str, reinterpret_cast<void*>(array_slots::text)},
+    {Py_tp_repr, reinterpret_cast<void*>(array_slots::text)},
+    {Py_tp_richcompare, reinterpret_cast<void*>(array_slots::richcompare)},
+    {Py_tp_iter, reinterpret_cast<void*>(array_slots::iterate)},
+    {Py_mp_subscript, reinterpret_cast<void*>(array_slots::subscript)},
+    {Py_sq_item, reinterpret_cast<void*>(array_slots::item)},
     {Py_tp_methods, kMethods},
     {Py_tp_getset, kGetSet},
     {Py_bf_getbuffer, reinterpret_cast<void*>(get_buffer)},
     {Py_sq_length, reinterpret_cast<void*>(length_slot)},
     {Py_mp_length, reinterpret_cast<void*>(length_slot)},
-    {Py_nb_negative, reinterpret_cast<void*>(negative_slot)},
-    {Py_nb_positive, reinterpret_cast<void*>(positive_slot)},
-    {Py_nb_absolute, reinterpret_cast<void*>(absolute_slot)},
-    {Py_nb_add, reinterpret_cast<void*>(add_slot)},
-    {Py_nb_subtract, reinterpret_cast<void*>(subtract_slot)},
-    {Py_nb_multiply, reinterpret_cast<void*>(multiply_slot)},
-    {Py_nb_true_divide, reinterpret_cast<void*>(divide_slot)},
+    {Py_nb_negative, reinterpret_cast<void*>(array_slots::negative)},
+    {Py_nb_positive, reinterpret_cast<void*>(array_slots::positive)},
+    {Py_nb_absolute, reinterpret_cast<void*>(array_slots::absolute)},
+    {Py_nb_add, reinterpret_cast<void*>(array_slots::add)},
+    {Py_nb_subtract, reinterpret_cast<void*>(array_slots::subtract)},
+    {Py_nb_multiply, reinterpret_cast<void*>(array_slots::multiply)},
+    {Py_nb_true_divide, reinterpret_cast<void*>(array_slots::divide)},
+    {Py_nb_power, reinterpret_cast<void*>(array_slots::power)},
     {Py_tp_doc, const_cast<char*>(
                     "DrovikArray(values, unit=None)\n--\n\nAn immutable N-dimensional array of "
                     "doubles in one unit; each element behaves as a drovik.Drovik would.")},
@@ -396,12 +267,7 @@ PyType_Spec kSpec = {
 PyTypeObject* detail::make_array_type() {
   PyObject* type = PyType_FromSpec(&kSpec);
   if (type == nullptr) return nullptr;
-  // numpy's operators and ufuncs defer to the array's own operators (and
-  // so never drop its unit); then the class is closed to changes.
-  if (PyObject_SetAttrString(type, "__array_ufunc__", Py_None) < 0) {
-    Py_DECREF(type);
-    return nullptr;
-  }
+  // Closed to changes, as the built-in number types are.
   reinterpret_cast<PyTypeObject*>(type)->tp_flags |= Py_TPFLAGS_IMMUTABLETYPE;
   PyType_Modified(reinterpret_cast<PyTypeObject*>(type));
   return reinterpret_cast<PyTypeObject*>(type);

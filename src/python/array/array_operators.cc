@@ -1,0 +1,261 @@
+// The operators of drovik_array.DrovikArray and what numpy's ufuncs and
+// functions may do with one.
+#include "python/python_api.h"
+
+#include <optional>
+
+#include "array/array_comparison.h"
+#include "array/array_operations.h"
+#include "python/array/array_construction.h"
+#include "python/array/array_object.h"
+#include "python/array/array_slots.h"
+#include "python/array/plain_values.h"
+#include "python/coercion.h"
+#include "python/exceptions.h"
+#include "python/owned.h"
+#include "python/results.h"
+#include "quantity/conversion.h"
+
+namespace drovik::python {
+namespace {
+
+// The other operand as an array: a DrovikArray (read where it is), a
+// Drovik, a float or int, or a buffer of numbers (unitless); nothing, with
+// no exception, for anything else, which the operator declines.
+class Operand {
+ public:
+  explicit Operand(PyObject* object) {
+    if (is_array(object)) {
+      array_ = &array_of(object);
+    } else if (const Drovik* quantity = readable_quantity(object)) {
+      owned_ = single_value(*quantity);
+    } else if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
+      owned_ = array_argument(object, std::nullopt);
+      if (!owned_) PyErr_Clear();
+    }
+    if (owned_) array_ = &*owned_;
+  }
+  explicit operator bool() const { return array_ != nullptr; }
+  const ValueArray& operator*() const { return *array_; }
+
+ private:
+  std::optional<ValueArray> owned_;
+  const ValueArray* array_ = nullptr;
+};
+
+using Operation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
+
+// forward(array, other) when the array is on the left, or when a quantity is
+// (element by element, that is what a quantity on the left gives);
+// reflected(array, other) when a plain number or buffer is on the left.
+PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation reflected) {
+  return guarded([&]() -> PyObject* {
+    bool array_on_left = is_array(left);
+    PyObject* array = array_on_left ? left : right;
+    PyObject* other_object = array_on_left ? right : left;
+    Operand other(other_object);
+    if (!other) Py_RETURN_NOTIMPLEMENTED;
+    return to_python(array_on_left ? forward(array_of(array), *other)
+                     : is_drovik(other_object) ? forward(*other, array_of(array))
+                                               : reflected(array_of(array), *other));
+  });
+}
+
+PyObject* compared(const ValueArray& receiver, const ValueArray& other, int op) {
+  Result<BooleanArray> truths = compare(receiver, other, static_cast<CompareOp>(op));
+  if (!truths) return raise_error(truths.error());
+  return plain_booleans(std::move(*truths));
+}
+
+// What numpy's ufuncs may do with an array: the operators the array has,
+// by the ufunc's name; the others would drop the unit.
+PyObject* refuse_for_numpy(PyObject* name) {
+  PyErr_Format(PyExc_TypeError,
+               "numpy.%S would drop the unit of a DrovikArray; use numpy.asarray(a) for its "
+               "values in a.unit, or a.as_number(unit) for them in another unit",
+               name);
+  return nullptr;
+}
+
+struct UfuncOperator {
+  const char* name;
+  PyObject* (*binary)(PyObject*, PyObject*);
+  PyObject* (*unary)(PyObject*);
+  int compare_op;  // -1 unless a comparison
+};
+
+PyObject* power_without_modulus(PyObject* left, PyObject* right) {
+  return array_slots::power(left, right, Py_None);
+}
+
+constexpr UfuncOperator kUfuncOperators[] = {
+    {"add", array_slots::add, nullptr, -1},
+    {"subtract", array_slots::subtract, nullptr, -1},
+    {"multiply", array_slots::multiply, nullptr, -1},
+    {"divide", array_slots::divide, nullptr, -1},
+    {"true_divide", array_slots::divide, nullptr, -1},
+    {"power", power_without_modulus, nullptr, -1},
+    {"negative", nullptr, array_slots::negative, -1},
+    {"positive", nullptr, array_slots::positive, -1},
+    {"absolute", nullptr, array_slots::absolute, -1},
+    {"less", nullptr, nullptr, Py_LT},
+    {"less_equal", nullptr, nullptr, Py_LE},
+    {"equal", nullptr, nullptr, Py_EQ},
+    {"not_equal", nullptr, nullptr, Py_NE},
+    {"greater", nullptr, nullptr, Py_GT},
+    {"greater_equal", nullptr, nullptr, Py_GE},
+};
+
+// left OP right where one of them is an array, as the interpreter would
+// answer it had numpy declined.
+PyObject* compare_either_way(PyObject* left, PyObject* right, int op) {
+  if (is_array(left)) return array_slots::richcompare(left, right, op);
+  if (const Drovik* quantity = readable_quantity(left)) {
+    return compare_quantity_with_array(*quantity, right, op);
+  }
+  return array_slots::richcompare(right, left,
+                                  static_cast<int>(swapped(static_cast<CompareOp>(op))));
+}
+
+PyObject* apply_ufunc(const UfuncOperator& ufunc, PyObject* inputs, PyObject* name) {
+  Py_ssize_t count = PyTuple_GET_SIZE(inputs);
+  // numpy asks only when an input is an array; a direct call may not be.
+  bool first_is_array = count > 0 && is_array(PyTuple_GET_ITEM(inputs, 0));
+  if (!first_is_array && !(count == 2 && is_array(PyTuple_GET_ITEM(inputs, 1)))) {
+    return refuse_for_numpy(name);
+  }
+  PyObject* result = nullptr;
+  if (ufunc.unary != nullptr && count == 1) {
+    result = ufunc.unary(PyTuple_GET_ITEM(inputs, 0));
+  } else if (ufunc.unary == nullptr && count == 2) {
+    PyObject* left = PyTuple_GET_ITEM(inputs, 0);
+    PyObject* right = PyTuple_GET_ITEM(inputs, 1);
+    result = ufunc.binary != nullptr ? ufunc.binary(left, right)
+                                     : compare_either_way(left, right, ufunc.compare_op);
+  } else {
+    return refuse_for_numpy(name);
+  }
+  if (result == Py_NotImplemented) {
+    Py_DECREF(result);
+    return refuse_for_numpy(name);
+  }
+  return result;
+}
+
+}  // namespace
+
+PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, int op) {
+  return guarded([&] { return compared(single_value(quantity), array_of(array), op); });
+}
+
+namespace array_slots {
+
+PyObject* add(PyObject* l, PyObject* r) { return dispatch(l, r, drovik::add, drovik::add); }
+PyObject* subtract(PyObject* l, PyObject* r) {
+  return dispatch(l, r, drovik::subtract, reflected_subtract);
+}
+PyObject* multiply(PyObject* l, PyObject* r) {
+  return dispatch(l, r, drovik::multiply, drovik::multiply);
+}
+PyObject* divide(PyObject* l, PyObject* r) {
+  return dispatch(l, r, drovik::divide, reflected_divide);
+}
+
+PyObject* power(PyObject* left, PyObject* right, PyObject* modulus) {
+  return guarded([&]() -> PyObject* {
+    if (modulus != Py_None) Py_RETURN_NOTIMPLEMENTED;
+    if (!is_array(left) || is_array(right) || PyObject_CheckBuffer(right)) {
+      PyErr_SetString(PyExc_TypeError,
+                      "a DrovikArray can be raised to a single number only; it cannot be an "
+                      "exponent");
+      return nullptr;
+    }
+    // The exponent as a quantity's power would coerce it.
+    std::optional<CoercedUnit> exponent = coerce_unit(right, Failure::kSilent);
+    if (!exponent) Py_RETURN_NOTIMPLEMENTED;
+    Result<double> k = as_unitless(exponent->value.quantity());
+    if (!k) return raise_error(k.error());
+    return wrap_array(drovik::power(array_of(left), *k));
+  });
+}
+
+PyObject* negative(PyObject* self) {
+  return guarded([&] { return wrap_array(negate(array_of(self))); });
+}
+PyObject* positive(PyObject* self) {
+  return guarded([&] { return wrap_array(ValueArray(array_of(self))); });
+}
+PyObject* absolute(PyObject* self) {
+  return guarded([&] { return wrap_array(drovik::absolute(array_of(self))); });
+}
+
+PyObject* richcompare(PyObject* self, PyObject* other, int op) {
+  return guarded([&]() -> PyObject* {
+    Operand operand(other);
+    if (!operand) Py_RETURN_NOTIMPLEMENTED;
+    return compared(array_of(self), *operand, op);
+  });
+}
+
+PyObject* round_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"ndigits", nullptr};
+    PyObject* digits = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:__round__", const_cast<char**>(names),
+                                     &digits)) {
+      return nullptr;
+    }
+    std::optional<std::int32_t> ndigits;
+    if (digits != Py_None) {
+      ndigits = argument(coerce_int32(digits), "ndigits");
+      if (!ndigits) return nullptr;
+    }
+    return wrap_array(round_digits(array_of(self), ndigits));
+  });
+}
+
+PyObject* round_sfig_method(PyObject* self, PyObject* n_sig_figs) {
+  return guarded([&]() -> PyObject* {
+    std::optional<std::int32_t> figures = argument(coerce_int32(n_sig_figs), "n_sig_figs");
+    if (!figures) return nullptr;
+    return wrap_array(round_sfig(array_of(self), *figures));
+  });
+}
+
+PyObject* array_ufunc_method(PyObject*, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    // (ufunc, method, *inputs); numpy passes out= and the like as keywords.
+    if (PyTuple_GET_SIZE(args) < 2) {
+      PyErr_SetString(PyExc_TypeError, "__array_ufunc__(ufunc, method, *inputs, **kwargs)");
+      return nullptr;
+    }
+    Owned name(PyObject_GetAttrString(PyTuple_GET_ITEM(args, 0), "__name__"));
+    if (!name) return nullptr;
+    PyObject* method = PyTuple_GET_ITEM(args, 1);
+    bool plain_call = PyUnicode_Check(method) &&
+                      PyUnicode_CompareWithASCIIString(method, "__call__") == 0 &&
+                      (kwargs == nullptr || PyDict_GET_SIZE(kwargs) == 0);
+    if (plain_call && PyUnicode_Check(name.get())) {
+      for (const UfuncOperator& ufunc : kUfuncOperators) {
+        if (PyUnicode_CompareWithASCIIString(name.get(), ufunc.name) != 0) continue;
+        Owned inputs(PyTuple_GetSlice(args, 2, PyTuple_GET_SIZE(args)));
+        if (!inputs) return nullptr;
+        return apply_ufunc(ufunc, inputs.get(), name.get());
+      }
+    }
+    return refuse_for_numpy(name.get());
+  });
+}
+
+PyObject* array_function_method(PyObject*, PyObject* args, PyObject*) {
+  return guarded([&]() -> PyObject* {
+    // (func, types, args, kwargs)
+    PyObject* function = PyTuple_GET_SIZE(args) > 0 ? PyTuple_GET_ITEM(args, 0) : Py_None;
+    Owned name(PyObject_GetAttrString(function, "__name__"));
+    if (!name) return nullptr;
+    return refuse_for_numpy(name.get());
+  });
+}
+
+}  // namespace array_slots
+}  // namespace drovik::python

@@ -1,0 +1,56 @@
+// The slots and methods of drovik_array.DrovikArray, by the file that
+// implements them; array_type_spec.cc gathers them into the class.
+#ifndef DROVIK_PYTHON_ARRAY_ARRAY_SLOTS_H_
+#define DROVIK_PYTHON_ARRAY_ARRAY_SLOTS_H_
+
+#include "python/python_api.h"
+
+#include "quantity/drovik.h"
+
+namespace drovik::python {
+
+// A quantity compared with an array (q < a): each element as q < that
+// element would answer, which converts the element into q's unit. Drovik's
+// own comparison hands such an operand here, since the interpreter's
+// reflection (a > q) would convert the other way.
+PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, int op);
+
+namespace array_slots {
+
+// array_operators.cc: + - * / ** with arrays, quantities, numbers and
+// buffers of numbers on either side, unary - + abs, the six comparisons, and
+// what numpy's ufuncs and functions may do with an array.
+PyObject* add(PyObject* left, PyObject* right);
+PyObject* subtract(PyObject* left, PyObject* right);
+PyObject* multiply(PyObject* left, PyObject* right);
+PyObject* divide(PyObject* left, PyObject* right);
+PyObject* power(PyObject* left, PyObject* right, PyObject* modulus);
+PyObject* negative(PyObject* self);
+PyObject* positive(PyObject* self);
+PyObject* absolute(PyObject* self);
+PyObject* richcompare(PyObject* self, PyObject* other, int op);
+PyObject* round_method(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* round_sfig_method(PyObject* self, PyObject* n_sig_figs);
+PyObject* array_ufunc_method(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* array_function_method(PyObject* self, PyObject* args, PyObject* kwargs);
+
+// array_text.cc: numpy's summarised layout of the values, then the unit.
+PyObject* text(PyObject* self);
+PyObject* descriptive_method(PyObject* self, PyObject*);
+PyObject* format_method(PyObject* self, PyObject* spec);
+
+// array_access.cc: numpy's basic indexing and iteration over the first axis.
+PyObject* subscript(PyObject* self, PyObject* key);
+PyObject* item(PyObject* self, Py_ssize_t index);
+PyObject* iterate(PyObject* self);
+
+// array_protocols.cc: pickle, copy and the object's size.
+PyObject* reduce_method(PyObject* self, PyObject*);
+PyObject* restore_method(PyObject* type, PyObject* const* args, Py_ssize_t nargs);
+PyObject* copy_method(PyObject* self, PyObject*);
+PyObject* sizeof_method(PyObject* self, PyObject*);
+
+}  // namespace array_slots
+}  // namespace drovik::python
+
+#endif  // DROVIK_PYTHON_ARRAY_ARRAY_SLOTS_H_

@@ -1,0 +1,133 @@
+#include "python/array/plain_values.h"
+
+#include <atomic>
+#include <vector>
+
+#include "python/array/array_object.h"
+#include "python/exceptions.h"
+#include "python/once.h"
+
+namespace drovik::python {
+namespace {
+
+std::atomic<PyObject*> g_numpy_asarray{nullptr};
+
+// numpy.asarray, or nullptr (no exception) when numpy cannot be imported.
+PyObject* numpy_asarray() {
+  PyObject* asarray = g_numpy_asarray.load(std::memory_order_acquire);
+  if (asarray != nullptr) return asarray;
+  PyObject* numpy = PyImport_ImportModule("numpy");
+  if (numpy == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  asarray = PyObject_GetAttrString(numpy, "asarray");
+  Py_DECREF(numpy);
+  if (asarray == nullptr) {
+    PyErr_Clear();
+    return nullptr;
+  }
+  PyObject* expected = nullptr;
+  if (!g_numpy_asarray.compare_exchange_strong(expected, asarray)) {
+    Py_DECREF(asarray);
+    return expected;
+  }
+  return asarray;
+}
+
+// numpy.asarray(holder) when numpy is there, else memoryview(holder); the
+// holder's reference is consumed.
+PyObject* handed_out(PyObject* holder, PyObject* asarray) {
+  if (holder == nullptr) return nullptr;
+  PyObject* result = asarray != nullptr ? PyObject_CallOneArg(asarray, holder)
+                                        : PyMemoryView_FromObject(holder);
+  Py_DECREF(holder);
+  return result;
+}
+
+// The holder of a comparison's truths, lent through the buffer protocol
+// (writable only to numpy, which then owns the one reference to it).
+struct BooleanHolder {
+  PyObject_HEAD
+  BooleanArray array;
+  std::vector<Py_ssize_t> layout;  // shape, then strides
+  bool writable;
+};
+
+// A buffer's address must not be null, even with no elements.
+unsigned char g_no_truths[1];
+
+int get_boolean_buffer(PyObject* object, Py_buffer* view, int flags) {
+  auto* self = reinterpret_cast<BooleanHolder*>(object);
+  if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !self->writable) {
+    PyErr_SetString(PyExc_BufferError, "comparison results are read-only");
+    view->obj = nullptr;
+    return -1;
+  }
+  auto ndim = static_cast<int>(self->array.shape.ndim());
+  auto& values = self->array.values;
+  view->obj = Py_NewRef(object);
+  view->buf = values.empty() ? static_cast<void*>(g_no_truths) : values.data();
+  view->len = static_cast<Py_ssize_t>(values.size());
+  view->readonly = self->writable ? 0 : 1;
+  view->itemsize = 1;
+  view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("?") : nullptr;
+  view->ndim = ndim;
+  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.data() : nullptr;
+  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.data() + ndim : nullptr;
+  view->suboffsets = nullptr;
+  view->internal = nullptr;
+  return 0;
+}
+
+void free_boolean_holder(void* memory) {
+  auto* self = static_cast<BooleanHolder*>(memory);
+  self->array.~BooleanArray();
+  self->layout.~vector();
+  PyObject_Free(memory);
+}
+
+PyType_Slot kBooleanSlots[] = {
+    {Py_tp_free, reinterpret_cast<void*>(free_boolean_holder)},
+    {Py_bf_getbuffer, reinterpret_cast<void*>(get_boolean_buffer)},
+    {0, nullptr},
+};
+
+PyType_Spec kBooleanSpec = {
+    "drovik_array._Booleans",
+    static_cast<int>(sizeof(BooleanHolder)),
+    0,
+    Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION | Py_TPFLAGS_IMMUTABLETYPE,
+    kBooleanSlots,
+};
+
+std::atomic<PyTypeObject*> g_boolean_type{nullptr};
+
+PyObject* wrap_booleans(BooleanArray&& array, bool writable) {
+  PyTypeObject* type = once(g_boolean_type, [] {
+    return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&kBooleanSpec));
+  });
+  if (type == nullptr) return nullptr;
+  std::vector<Py_ssize_t> layout = buffer_layout(array.shape, 1);
+  PyObject* object = type->tp_alloc(type, 0);
+  if (object == nullptr) return nullptr;
+  auto* self = reinterpret_cast<BooleanHolder*>(object);
+  ::new (&self->layout) std::vector<Py_ssize_t>(std::move(layout));
+  ::new (&self->array) BooleanArray(std::move(array));
+  self->writable = writable;
+  return object;
+}
+
+}  // namespace
+
+PyObject* plain_values(ValueArray&& array) {
+  PyObject* asarray = numpy_asarray();
+  return handed_out(wrap_array(std::move(array), asarray != nullptr), asarray);
+}
+
+PyObject* plain_booleans(BooleanArray&& array) {
+  PyObject* asarray = numpy_asarray();
+  return handed_out(wrap_booleans(std::move(array), asarray != nullptr), asarray);
+}
+
+}  // namespace drovik::python

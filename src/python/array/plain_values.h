@@ -1,0 +1,20 @@
+// Plain values handed to callers: a numpy array that owns them when numpy
+// can be imported, otherwise a read-only memoryview of the same shape.
+#ifndef DROVIK_PYTHON_ARRAY_PLAIN_VALUES_H_
+#define DROVIK_PYTHON_ARRAY_PLAIN_VALUES_H_
+
+#include "python/python_api.h"
+
+#include "array/array_comparison.h"
+#include "array/value_array.h"
+
+namespace drovik::python {
+
+// The doubles of `array` (its unit dropped), or nullptr with an exception.
+PyObject* plain_values(ValueArray&& array);
+// The truths of `array`: numpy booleans, or a memoryview of format '?'.
+PyObject* plain_booleans(BooleanArray&& array);
+
+}  // namespace drovik::python
+
+#endif  // DROVIK_PYTHON_ARRAY_PLAIN_VALUES_H_
