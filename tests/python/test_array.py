@@ -1,8 +1,10 @@
 """drovik_array.DrovikArray: making arrays, reading them, converting them and
 computing with them, each element as a Drovik would."""
 import array
+import copy
 import math
 import operator
+import pickle
 import random
 import struct
 import subprocess
@@ -314,3 +316,110 @@ def test_unary_operators_are_what_quantities_give():
         assert result.unit == "°C"
         for v, r in zip(values, memoryview(result).tolist()):
             assert bits(r) == bits(op(Drovik.unit("°C") * v).as_number()), (op, v)
+
+
+GRID = DrovikArray([[[i + 4 * j + 12 * k for i in range(4)] for j in range(3)] for k in range(2)],
+                   "km")
+
+
+@pytest.mark.parametrize(
+    "key, text",
+    [
+        ((1, 2, 3), "23 [km]"),
+        ((-1, 0, slice(None, None, -2)), "[15 13] [km]"),
+        ((Ellipsis, 1), "[[1 5 9]\n [13 17 21]] [km]"),
+        ((0, None, slice(1, 2)), "[[[4 5 6 7]]] [km]"),
+        ((slice(5, 9),), "[] [km]"),
+        (2, IndexError("index 2 is out of bounds for axis 0 with size 2")),
+        ((0, 0, 0, 0), IndexError("too many indices for array: array is 3-dimensional, but 4")),
+        ((Ellipsis, Ellipsis), IndexError("single ellipsis")),
+        (True, IndexError("only integers, slices")),
+        ("a", IndexError("only integers, slices")),
+        (slice(0, 1, 0), ValueError("slice step cannot be zero")),
+        (2**70, IndexError("cannot fit")),
+    ],
+)
+def test_indexing_as_numpy_does(key, text):
+    if isinstance(text, Exception):
+        with pytest.raises(type(text), match=str(text)):
+            GRID[key]
+        return
+    assert str(GRID[key]) == text
+    assert type(GRID[key]) is (Drovik if text.count("[") == 1 else DrovikArray)
+
+
+@needs_numpy
+def test_indexing_selects_what_numpy_selects():
+    rng = random.Random(3)
+    pieces = [0, 1, -1, slice(None), slice(1, None), slice(None, None, -1), slice(-2, 0, -2),
+              None, Ellipsis]
+    for _ in range(300):
+        plain = np.arange(float(math.prod(shape := tuple(rng.randrange(1, 4)
+                                                         for _ in range(rng.randrange(4))))))
+        plain = plain.reshape(shape)
+        key = tuple(rng.choice(pieces) for _ in range(rng.randrange(4)))
+        try:
+            expected = plain[key]
+        except IndexError:
+            with pytest.raises(IndexError):
+                DrovikArray(plain, "m")[key]
+            continue
+        got = DrovikArray(plain, "m")[key]
+        if isinstance(expected, np.ndarray):
+            assert got.shape == expected.shape and flat(got) == expected.ravel().tolist(), key
+        else:
+            assert got == Drovik.unit("m") * float(expected), key
+
+
+def test_iteration_walks_the_first_axis():
+    assert [str(row) for row in DrovikArray([[1, 2], [3, 4]], "s")] == ["[1 2] [s]", "[3 4] [s]"]
+    assert [str(q) for q in DrovikArray([1.5, -0.0], "m")] == ["1.5 [m]", "-0 [m]"]
+    with pytest.raises(TypeError, match="0-d"):
+        iter(DrovikArray(1.0, "m"))
+
+
+def test_texts_of_each_value_as_a_quantity_has():
+    a = DrovikArray([[1.0, 2.5], [NAN, 1e21]], "km/hr")
+    assert a.descriptive() == "[[1 2.5]\n [NaN 1000000000000000000000]] [kilometer/hour]"
+    assert format(a, ".1f") == "[[1.0 2.5]\n [nan 1000000000000000000000.0]] [km/hr]"
+    assert format(a, "") == str(a)
+    assert format(Drovik.unit("km/hr") * 2.5, ".1f") == "2.5 [km/hr]"
+    with pytest.raises(ValueError):
+        format(a, "Q")
+
+
+@pytest.mark.parametrize("protocol", range(pickle.HIGHEST_PROTOCOL + 1))
+@pytest.mark.parametrize(
+    "values, unit",
+    [([NAN_WITH_PAYLOAD, -0.0, math.inf, 5e-324], "°F"), ([[1.0], [2.0]], "kg.m/s2"),
+     ([], "m"), (3.0, None), ([[], []], "lea")],
+)
+def test_pickles_keep_every_bit(values, unit, protocol):
+    if unit == "lea":
+        unit = Drovik.custom("league", "lea", "mi")
+    a = DrovikArray(values, unit)
+    saved = pickle.dumps(a, protocol)
+    back = pickle.loads(saved)
+    assert (back.shape, back.unit, memoryview(back).tobytes()) == (
+        a.shape, a.unit, memoryview(a).tobytes())
+    assert copy.copy(a) is a and copy.deepcopy([a])[0] is a
+    if protocol >= 3:  # from protocol 3 on, bytes are saved as they are
+        assert len(pickle.dumps(DrovikArray([0.5] * 1000, unit), protocol)) - len(saved) <= (
+            8 * (1000 - a.size) + 40)
+
+
+@pytest.mark.parametrize(
+    "state, error",
+    [
+        (((2,), b"\0" * 8, "m"), "the values do not match the shape"),
+        (((2**40, 2**40), b"", "m"), "does not match|does not fit"),
+        (([2], b"\0" * 16, "m"), "the shape must be a tuple"),
+        (((-1,), b"", "m"), "negative"),
+        (((1,), bytearray(8), "m"), "must be bytes"),
+        (((1,), b"\0" * 8, "m/m"), "names no unit"),
+        (((1,), b"\0" * 8), "3 items"),
+    ],
+)
+def test_bad_saved_states_are_refused_before_any_allocation(state, error):
+    with pytest.raises((TypeError, ValueError, OverflowError, LookupError), match=error):
+        DrovikArray._restore(*state)
