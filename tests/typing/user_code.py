@@ -44,6 +44,9 @@ def readings_in_metres(readings_km: list[float]) -> list[str]:
     assert_type(readings.shape, tuple[int, ...])
     assert_type(readings.sum(), Drovik)
     assert_type(readings.max(axis=0), DrovikArray)
+    assert_type(readings ** 2, DrovikArray)
+    assert_type(round(readings, 1), DrovikArray)
+    assert_type(readings.round_sfig(2), DrovikArray)
     return [str(readings.as_unit("m")), str(2.0 * readings), readings.unit]
 
 
