@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "array/broadcast_loop.h"
+#include "array/element_loops.h"
 #include "quantity/conversion.h"
 
 namespace drovik {

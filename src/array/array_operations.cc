@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "array/broadcast_loop.h"
+#include "array/element_loops.h"
 #include "quantity/conversion.h"
 #include "quantity/quantity_rounding.h"
 #include "unit/unit_arithmetic.h"
@@ -33,7 +33,7 @@ Result<ValueArray> rescaled(const ValueArray& a, const ValueArray& b, Combine co
                       [=](double v, double w) { return combine(v, (s * w) / big_s); });
 }
 
-double pairwise_block(const double* v, std::size_t n) {
+DROVIK_VECTOR_WIDTHS double pairwise_block(const double* v, std::size_t n) {
   if (n < 8) {
     double sum = 0.0;  // -0.0 + 0.0 is 0.0, as numpy's empty sum
     for (std::size_t i = 0; i < n; ++i) sum += v[i];
@@ -66,9 +66,10 @@ Result<ValueArray> as_unit(const ValueArray& array, UnitRef target) {
   const double* v = array.values.data();
   // The two formulas of ConversionPlan::apply, each in a loop of its own.
   if (plan->with_offsets) {
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = (big_o + ((v[i] * s) - o)) / big_s;
+    detail::map_run(v, out.data(), out.size(),
+                    [=](double x) { return (big_o + ((x * s) - o)) / big_s; });
   } else {
-    for (std::size_t i = 0; i < out.size(); ++i) out[i] = (s * v[i]) / big_s;
+    detail::map_run(v, out.data(), out.size(), [=](double x) { return (s * x) / big_s; });
   }
   return ValueArray{array.shape, std::move(out), std::move(target)};
 }
@@ -109,13 +110,14 @@ double pairwise_sum(std::span<const double> values) {
 
 ValueArray negate(const ValueArray& array) {
   Values out(array.values.size());
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = -array.values[i];
+  detail::map_run(array.values.data(), out.data(), out.size(), [](double x) { return -x; });
   return ValueArray{array.shape, std::move(out), array.unit};
 }
 
 ValueArray absolute(const ValueArray& array) {
   Values out(array.values.size());
-  for (std::size_t i = 0; i < out.size(); ++i) out[i] = std::fabs(array.values[i]);
+  detail::map_run(array.values.data(), out.data(), out.size(),
+                  [](double x) { return std::fabs(x); });
   return ValueArray{array.shape, std::move(out), array.unit};
 }
 

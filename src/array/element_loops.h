@@ -1,15 +1,31 @@
-// The loop behind every element-wise operation on two arrays: each result
-// element computed from the operands' elements at its place, the operands
-// broadcast to the result's shape as numpy broadcasts them.
-#ifndef DROVIK_ARRAY_BROADCAST_LOOP_H_
-#define DROVIK_ARRAY_BROADCAST_LOOP_H_
+// The loops behind every element-wise operation: over one array's values,
+// and over two arrays broadcast to a result's shape as numpy broadcasts
+// them. The innermost loops are compiled once per vector width the
+// processor may offer (AVX-512, AVX2, the baseline), the widest one it has
+// picked when the library loads; every width computes the same bits, since
+// floating-point contraction is off and each operation rounds as the
+// scalar code does.
+#ifndef DROVIK_ARRAY_ELEMENT_LOOPS_H_
+#define DROVIK_ARRAY_ELEMENT_LOOPS_H_
 
 #include <cstddef>
 #include <vector>
 
 #include "array/value_array.h"
 
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+#define DROVIK_VECTOR_WIDTHS [[gnu::target_clones("avx512f", "avx2", "default")]]
+#else
+#define DROVIK_VECTOR_WIDTHS
+#endif
+
 namespace drovik::detail {
+
+// out[i] = map(v[i]) for i < n.
+template <class Out, class Map>
+DROVIK_VECTOR_WIDTHS void map_run(const double* v, Out* out, std::size_t n, Map map) {
+  for (std::size_t i = 0; i < n; ++i) out[i] = map(v[i]);
+}
 
 // Where each element of an operand lies, for an operand broadcast to a
 // result's shape: a stride in elements per result axis, 0 along the axes it
@@ -33,7 +49,7 @@ inline Strides strides_for(const ArrayShape& operand, const ArrayShape& result) 
 // out[i] = combine(x[i * sx], y[i * sy]) for i < n, with sx and sy 0 or 1:
 // each case its own loop, so that the compiler vectorises every one.
 template <class Out, class Combine>
-void combine_run(const double* x, std::size_t sx, const double* y, std::size_t sy, Out* out,
+DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const double* y, std::size_t sy, Out* out,
                  std::size_t n, Combine combine) {
   if (sx == 1 && sy == 1) {
     for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], y[i]);
@@ -83,4 +99,4 @@ std::vector<Out, UninitialisedAllocator<Out>> combined(const ValueArray& a, cons
 
 }  // namespace drovik::detail
 
-#endif  // DROVIK_ARRAY_BROADCAST_LOOP_H_
+#endif  // DROVIK_ARRAY_ELEMENT_LOOPS_H_
