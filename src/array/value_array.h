@@ -2,7 +2,9 @@
 #ifndef DROVIK_ARRAY_VALUE_ARRAY_H_
 #define DROVIK_ARRAY_VALUE_ARRAY_H_
 
+#include <cstddef>
 #include <memory>
+#include <new>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -12,18 +14,28 @@
 
 namespace drovik {
 
-// Allocates like std::allocator but leaves new doubles uninitialised:
-// resizing a vector of results writes each value once, in the loop that
-// computes it, instead of zeroing them first.
+// Allocates on cache-line boundaries, so that no vector store of a loop
+// straddles two lines, and leaves new values uninitialised: resizing a
+// vector of results writes each value once, in the loop that computes it,
+// instead of zeroing them first.
 template <class T>
-struct UninitialisedAllocator : std::allocator<T> {
-  template <class U>
-  struct rebind {
-    using other = UninitialisedAllocator<U>;
-  };
+struct UninitialisedAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlignment{64};
+
   UninitialisedAllocator() = default;
   template <class U>
   UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}  // NOLINT
+
+  T* allocate(std::size_t n) {
+    if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
+    return static_cast<T*>(::operator new(n * sizeof(T), kAlignment));
+  }
+  void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, kAlignment); }
+  template <class U>
+  friend bool operator==(const UninitialisedAllocator&, const UninitialisedAllocator<U>&) {
+    return true;
+  }
 
   template <class U>
   void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
