@@ -328,6 +328,8 @@ case "$1" in
     "$build/core_benchmark" --benchmark_min_time=0.2s
     echo "== Python, beside pint, astropy and Decimal"
     PYTHONPATH="$PWD/$build/python" "$py" bench/compare_libraries.py "${@:2}"
+    echo "== Arrays, beside numpy, pint and astropy"
+    PYTHONPATH="$PWD/$build/python" "$py" bench/compare_arrays.py "${@:2}"
     ;;
   scaling)
     build_main drovik drovik_array drovik_floor

@@ -35,6 +35,9 @@ constexpr std::size_t kTextSlots = 64;
 constexpr std::size_t kOperationSlots = 128;
 
 thread_local TextSlot t_texts[kTextSlots];
+// Texts every piece of which named a unit: a memo of its own, since a text
+// the forgiving parser accepts may not be one of them.
+thread_local TextSlot t_strict_texts[kTextSlots];
 thread_local OperationSlot t_operations[kOperationSlots];
 
 std::uint64_t load(const char* p, std::size_t n) {
@@ -89,28 +92,52 @@ UnitRef combined(const UnitRef& a, const UnitRef& b, Operation operation, Comput
   return remembered(x, reinterpret_cast<std::uintptr_t>(y), operation, compute);
 }
 
+// The text's slot in `memo` (nullptr for a text too long to keep), and
+// whether it holds the text already.
+struct TextLookup {
+  TextSlot* slot = nullptr;
+  std::uint64_t hash = 0;
+  bool found = false;
+};
+
+TextLookup look_up(TextSlot (&memo)[kTextSlots], std::string_view text) {
+  if (text.size() > kMemoTextSize) return {};
+  std::uint64_t hash = text_hash(text);
+  TextSlot* slot = &memo[hash % kTextSlots];
+  bool found = slot->unit != nullptr && slot->hash == hash && slot->size == text.size() &&
+               std::memcmp(slot->text, text.data(), text.size()) == 0;
+  return {slot, hash, found};
+}
+
+// Keeps `result` for the text when it is interned.
+void remember(const TextLookup& lookup, std::string_view text, const UnitRef& result) {
+  const InternedUnit* shared = result.interned();
+  if (shared == nullptr || lookup.slot == nullptr) return;
+  lookup.slot->hash = lookup.hash;
+  lookup.slot->unit = shared;
+  lookup.slot->size = static_cast<std::uint8_t>(text.size());
+  std::memcpy(lookup.slot->text, text.data(), text.size());
+}
+
 }  // namespace
 
 std::optional<UnitRef> parse_unit(std::string_view text) {
-  TextSlot* slot = nullptr;
-  std::uint64_t hash = 0;
-  if (text.size() <= kMemoTextSize) {
-    hash = text_hash(text);
-    slot = &t_texts[hash % kTextSlots];
-    if (slot->unit != nullptr && slot->hash == hash && slot->size == text.size() &&
-        std::memcmp(slot->text, text.data(), text.size()) == 0) {
-      return UnitRef(*slot->unit);
-    }
-  }
+  TextLookup lookup = look_up(t_texts, text);
+  if (lookup.found) return UnitRef(*lookup.slot->unit);
   std::optional<UnitCollection> parsed = from_unit_name(text);
   if (!parsed) return std::nullopt;
   UnitRef result(std::move(*parsed));
-  if (const InternedUnit* shared = result.interned(); shared != nullptr && slot != nullptr) {
-    slot->hash = hash;
-    slot->unit = shared;
-    slot->size = static_cast<std::uint8_t>(text.size());
-    std::memcpy(slot->text, text.data(), text.size());
-  }
+  remember(lookup, text, result);
+  return result;
+}
+
+Result<UnitRef> parse_unit_strictly(std::string_view text) {
+  TextLookup lookup = look_up(t_strict_texts, text);
+  if (lookup.found) return UnitRef(*lookup.slot->unit);
+  Result<UnitCollection> parsed = from_unit_name_strictly(text);
+  if (!parsed) return fail(std::move(parsed).error());
+  UnitRef result(std::move(*parsed));
+  remember(lookup, text, result);
   return result;
 }
 

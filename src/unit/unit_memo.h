@@ -10,6 +10,7 @@
 #include <optional>
 #include <string_view>
 
+#include "quantity/drovik_error.h"
 #include "unit/unit_ref.h"
 
 namespace drovik {
@@ -19,6 +20,8 @@ inline constexpr std::size_t kMemoTextSize = 47;
 
 // What from_unit_name(text) returns, as a reference.
 std::optional<UnitRef> parse_unit(std::string_view text);
+// What from_unit_name_strictly(text) returns, as a reference.
+Result<UnitRef> parse_unit_strictly(std::string_view text);
 
 // mul, div and pow of unit_arithmetic.h, on references.
 UnitRef multiply_units(const UnitRef& a, const UnitRef& b);

@@ -10,7 +10,7 @@
 #include "python/drovik_object.h"
 #include "python/results.h"
 #include "quantity/conversion.h"
-#include "unit/unit_parser.h"
+#include "unit/unit_memo.h"
 
 namespace drovik::python {
 namespace {
@@ -43,17 +43,26 @@ std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<Unit
                  "format '%s'", view.format ? view.format : "B");
     return std::nullopt;
   }
-  std::vector<std::size_t> extents(static_cast<std::size_t>(view.ndim));
-  for (int axis = 0; axis < view.ndim; ++axis) extents[axis] = view.shape[axis];
-  Result<ArrayShape> shape = ArrayShape::of(extents);
+  // A buffer has at most 64 axes (PyBUF_MAX_NDIM), as an array does.
+  auto ndim = static_cast<std::size_t>(view.ndim);
+  std::size_t extents[kMaxDimensions];
+  std::ptrdiff_t strides[kMaxDimensions];
+  if (ndim > kMaxDimensions) {
+    raise_error(DrovikError::array_too_large("of " + std::to_string(ndim) + " dimensions"));
+    return std::nullopt;
+  }
+  for (std::size_t axis = 0; axis < ndim; ++axis) {
+    extents[axis] = static_cast<std::size_t>(view.shape[axis]);
+    strides[axis] = view.strides[axis];
+  }
+  Result<ArrayShape> shape = ArrayShape::of(std::span(extents, ndim));
   if (!shape) {
     raise_error(shape.error());
     return std::nullopt;
   }
-  std::vector<std::ptrdiff_t> strides(extents.size());
-  for (int axis = 0; axis < view.ndim; ++axis) strides[axis] = view.strides[axis];
   Values values =
-      strided_values(static_cast<const std::byte*>(view.buf), *type, *shape, strides);
+      strided_values(static_cast<const std::byte*>(view.buf), *type, *shape,
+                     std::span<const std::ptrdiff_t>(strides, ndim));
   return ValueArray{std::move(*shape), std::move(values), unit ? *unit : UnitRef()};
 }
 
@@ -203,13 +212,13 @@ std::optional<std::optional<UnitRef>> unit_argument(PyObject* unit) {
     Py_ssize_t size = 0;
     const char* utf8 = PyUnicode_AsUTF8AndSize(unit, &size);
     if (utf8 == nullptr) return std::nullopt;
-    Result<UnitCollection> parsed =
-        from_unit_name_strictly(std::string_view(utf8, static_cast<std::size_t>(size)));
+    Result<UnitRef> parsed =
+        parse_unit_strictly(std::string_view(utf8, static_cast<std::size_t>(size)));
     if (!parsed) {
       raise_error(parsed.error());
       return std::nullopt;
     }
-    return std::optional<UnitRef>(UnitRef(std::move(*parsed)));
+    return std::optional<UnitRef>(std::move(*parsed));
   }
   if (is_drovik(unit)) {
     Borrow claim = borrow_silent(unit);

@@ -5,16 +5,15 @@
 
 namespace drovik::python {
 
-std::vector<Py_ssize_t> buffer_layout(const ArrayShape& shape, Py_ssize_t itemsize) {
-  std::size_t ndim = shape.ndim();
-  std::vector<Py_ssize_t> layout(2 * ndim);
+BufferLayout::BufferLayout(const ArrayShape& shape, Py_ssize_t itemsize) : ndim_(shape.ndim()) {
+  if (ndim_ > kInPlaceAxes) large_ = std::make_unique<Py_ssize_t[]>(2 * ndim_);
+  Py_ssize_t* extents = this->shape();
   Py_ssize_t stride = itemsize;
-  for (std::size_t axis = ndim; axis-- > 0;) {
-    layout[axis] = static_cast<Py_ssize_t>(shape[axis]);
-    layout[ndim + axis] = stride;
+  for (std::size_t axis = ndim_; axis-- > 0;) {
+    extents[axis] = static_cast<Py_ssize_t>(shape[axis]);
+    extents[ndim_ + axis] = stride;
     stride *= static_cast<Py_ssize_t>(shape[axis]);
   }
-  return layout;
 }
 
 PyObject* shape_tuple(const ArrayShape& shape) {
@@ -32,11 +31,11 @@ PyObject* wrap_array(ValueArray&& array, bool writable) {
   PyTypeObject* type = array_type();
   if (type == nullptr) return nullptr;
   // Everything that may throw comes before the object exists.
-  std::vector<Py_ssize_t> layout = buffer_layout(array.shape, sizeof(double));
+  BufferLayout layout(array.shape, sizeof(double));
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<ArrayObject*>(object);
-  ::new (&self->layout) std::vector<Py_ssize_t>(std::move(layout));
+  ::new (&self->layout) BufferLayout(std::move(layout));
   ::new (&self->array) ValueArray(std::move(array));
   self->writable = writable;
   return object;

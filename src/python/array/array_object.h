@@ -7,7 +7,7 @@
 #include "python/python_api.h"
 
 #include <atomic>
-#include <vector>
+#include <memory>
 
 #include "array/value_array.h"
 #include "quantity/drovik_error.h"
@@ -15,12 +15,27 @@
 
 namespace drovik::python {
 
+// The shape, then the strides in bytes, that a buffer of C-ordered items of
+// `itemsize` bytes lends for `shape`: made with the object that lends it, so
+// that lending writes nothing; in place for up to four axes.
+class BufferLayout {
+ public:
+  BufferLayout(const ArrayShape& shape, Py_ssize_t itemsize);
+  Py_ssize_t* shape() { return large_ ? large_.get() : small_; }
+  Py_ssize_t* strides() { return shape() + ndim_; }
+  std::size_t heap_bytes() const { return large_ ? 2 * ndim_ * sizeof(Py_ssize_t) : 0; }
+
+ private:
+  static constexpr std::size_t kInPlaceAxes = 4;
+  std::size_t ndim_;
+  Py_ssize_t small_[2 * kInPlaceAxes];
+  std::unique_ptr<Py_ssize_t[]> large_;
+};
+
 struct ArrayObject {
   PyObject_HEAD
   ValueArray array;
-  // The buffer's shape, then its strides in bytes: made with the array, so
-  // lending the buffer writes nothing.
-  std::vector<Py_ssize_t> layout;
+  BufferLayout layout;
   // Lent writable: only arrays made to hand plain values to numpy, which
   // nobody else sees.
   bool writable;
@@ -45,10 +60,6 @@ inline bool is_array(PyObject* object) {
 inline const ValueArray& array_of(PyObject* object) {
   return reinterpret_cast<ArrayObject*>(object)->array;
 }
-
-// The shape, then the strides in bytes, that a buffer of C-ordered items of
-// `itemsize` bytes lends for `shape`.
-std::vector<Py_ssize_t> buffer_layout(const ArrayShape& shape, Py_ssize_t itemsize);
 
 // The shape as numpy gives it: a tuple of ints (a new reference).
 PyObject* shape_tuple(const ArrayShape& shape);

@@ -148,7 +148,7 @@ PyObject* copy_method(PyObject* self, PyObject*) { return Py_NewRef(self); }
 PyObject* sizeof_method(PyObject* self, PyObject*) {
   auto* object = reinterpret_cast<ArrayObject*>(self);
   std::size_t size = sizeof(ArrayObject) + object->array.values.capacity() * sizeof(double) +
-                     object->layout.capacity() * sizeof(Py_ssize_t);
+                     object->layout.heap_bytes();
   return PyLong_FromSize_t(size);
 }
 

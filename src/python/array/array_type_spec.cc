@@ -45,7 +45,7 @@ PyObject* new_slot(PyTypeObject*, PyObject* args, PyObject* kwargs) {
 void free_slot(void* memory) {
   auto* self = static_cast<ArrayObject*>(memory);
   self->array.~ValueArray();
-  self->layout.~vector();
+  self->layout.~BufferLayout();
   PyObject_Free(memory);
 }
 
@@ -68,8 +68,8 @@ int get_buffer(PyObject* object, Py_buffer* view, int flags) {
   view->itemsize = sizeof(double);
   view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("d") : nullptr;
   view->ndim = ndim;
-  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.data() : nullptr;
-  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.data() + ndim : nullptr;
+  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.shape() : nullptr;
+  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.strides() : nullptr;
   view->suboffsets = nullptr;
   view->internal = nullptr;
   return 0;

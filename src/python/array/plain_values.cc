@@ -50,7 +50,7 @@ PyObject* handed_out(PyObject* holder, PyObject* asarray) {
 struct BooleanHolder {
   PyObject_HEAD
   BooleanArray array;
-  std::vector<Py_ssize_t> layout;  // shape, then strides
+  BufferLayout layout;
   bool writable;
 };
 
@@ -73,8 +73,8 @@ int get_boolean_buffer(PyObject* object, Py_buffer* view, int flags) {
   view->itemsize = 1;
   view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("?") : nullptr;
   view->ndim = ndim;
-  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.data() : nullptr;
-  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.data() + ndim : nullptr;
+  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.shape() : nullptr;
+  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.strides() : nullptr;
   view->suboffsets = nullptr;
   view->internal = nullptr;
   return 0;
@@ -83,7 +83,7 @@ int get_boolean_buffer(PyObject* object, Py_buffer* view, int flags) {
 void free_boolean_holder(void* memory) {
   auto* self = static_cast<BooleanHolder*>(memory);
   self->array.~BooleanArray();
-  self->layout.~vector();
+  self->layout.~BufferLayout();
   PyObject_Free(memory);
 }
 
@@ -108,11 +108,11 @@ PyObject* wrap_booleans(BooleanArray&& array, bool writable) {
     return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&kBooleanSpec));
   });
   if (type == nullptr) return nullptr;
-  std::vector<Py_ssize_t> layout = buffer_layout(array.shape, 1);
+  BufferLayout layout(array.shape, 1);
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<BooleanHolder*>(object);
-  ::new (&self->layout) std::vector<Py_ssize_t>(std::move(layout));
+  ::new (&self->layout) BufferLayout(std::move(layout));
   ::new (&self->array) BooleanArray(std::move(array));
   self->writable = writable;
   return object;

@@ -1,0 +1,186 @@
+"""DrovikArray beside numpy (the floor: plain doubles), pint and astropy.
+
+Large rows time 10^6 values (ns per value); small rows time 10 values made
+and converted (µs per call). Every cell is the median over interleaved rounds
+of a timeit loop of the statement, by the thread's CPU time, all in one
+process. Run by `./dev bench` after the scalar tables; without numpy (the
+free-threaded interpreter here) only the memory and thread rows run.
+"""
+import argparse
+import gc
+import statistics
+import sys
+import threading
+import time
+import timeit
+
+from drovik import Drovik
+from drovik_array import DrovikArray
+
+try:
+    import numpy as np
+except ImportError:  # pragma: no cover - reported below
+    np = None
+try:
+    import pint
+except ImportError:  # pragma: no cover
+    pint = None
+try:
+    import astropy.units as u
+except ImportError:  # pragma: no cover
+    u = None
+
+SETUP = """
+rng = np.random.default_rng(1)
+v, w = rng.random(N) * 100, rng.random(N) * 100
+small = np.arange(10.0)
+factor = Drovik.unit("km/hr").as_number("m/s")
+kmh, celsius = DrovikArray(v, "km/hr"), DrovikArray(v, "°C")
+km, m = DrovikArray(v, "km"), DrovikArray(w, "m")
+if pint is not None:
+    ureg = pint.UnitRegistry()
+    Q = ureg.Quantity
+    p_km, p_m = Q(v, "km"), Q(w, "m")
+if u is not None:
+    a_km, a_m = v * u.km, w * u.m
+    from astropy.units import imperial
+    temperature = u.temperature()
+"""
+
+# label: (numpy, drovik, pint, astropy, goal as drovik/numpy at most)
+LARGE = {
+    "km/hr to m/s": ("v * factor", 'kmh.as_number("m/s")', 'Q(v, "km/hr").to("m/s").magnitude',
+                     "(v * u.km / u.hour).to(u.m / u.s).value", 1.3),
+    "°C to °F": ("v * 1.8 + 32", 'celsius.as_number("°F")', 'Q(v, "degC").to("degF").magnitude',
+                 "(v * u.deg_C).to(imperial.deg_F, equivalencies=temperature).value", 1.3),
+    "a + b (km + m)": ("v + w", "km + m", "p_km + p_m", "a_km + a_m", 1.3),
+    "a * b (km * m)": ("v * w", "km * m", "p_km * p_m", "a_km * a_m", 1.3),
+    "sum": ("v.sum()", "km.sum()", "p_km.sum()", "a_km.sum()", 1.5),
+    "mean": ("v.mean()", "km.mean()", "p_km.mean()", "a_km.mean()", 1.5),
+    "making one from float64": ("v.copy()", 'DrovikArray(v, "km/hr")', 'Q(v.copy(), "km/hr")',
+                                "u.Quantity(v, u.km / u.hour)", 1.3),
+}
+SMALL = ('DrovikArray(small, "km/hr").as_number("m/s")', 'Q(small, "km/hr").to("m/s").magnitude',
+         "(small * u.km / u.hour).to(u.m / u.s).value")
+
+
+def cell(statement, names, budget):
+    timer = timeit.Timer(statement, timer=time.thread_time, globals=names)
+    number, _ = timer.autorange()
+    return timer, max(1, int(number * budget / 0.2))
+
+
+def medians(cells, rounds):
+    """Median seconds per call of each cell (None stays None), interleaved."""
+    samples = [[] for _ in cells]
+    for _ in range(rounds):
+        for c, sample in zip(cells, samples):
+            if c is not None:
+                sample.append(c[0].timeit(c[1]) / c[1])
+    return [statistics.median(s) if s else None for s in samples]
+
+
+def fmt(x, digits=2):
+    return "—" if x is None else f"{x:,.{digits}f}"
+
+
+def speed_tables(rounds, budget, n):
+    names = {"np": np, "pint": pint, "u": u, "Drovik": Drovik, "DrovikArray": DrovikArray, "N": n}
+    exec(SETUP, names)
+    available = (True, True, pint is not None, u is not None)
+    cells = [cell(s, names, budget) if ok else None
+             for row in LARGE.values() for s, ok in zip(row[:4], available)]
+    cells += [cell(s, names, budget) if ok else None for s, ok in zip(SMALL, available[1:])]
+    flat = medians(cells, rounds)
+    lines = [f"{n:,} values, ns per value:", "",
+             "| operation | numpy | drovik | pint | astropy | drovik/numpy | goal "
+             "| pint/drovik | astropy/drovik |", "|---|---:|---:|---:|---:|---:|---:|---:|---:|"]
+    for k, (label, row) in enumerate(LARGE.items()):
+        t = [None if x is None else x * 1e9 / n for x in flat[4 * k:4 * k + 4]]
+        ratio = t[1] / t[0]
+        lines.append(f"| {label} | {fmt(t[0])} | {fmt(t[1])} | {fmt(t[2])} | {fmt(t[3])} | "
+                     f"{ratio:.2f}× | ≤ {row[4]}× {'met' if ratio <= row[4] else 'MISSED'} | "
+                     f"{fmt(t[2] and t[2] / t[1], 1)}× | {fmt(t[3] and t[3] / t[1], 1)}× |")
+    d, p, a = (None if x is None else x * 1e6 for x in flat[-3:])
+    lines += ["", "10 values made and converted (km/hr to m/s), µs per call:", "",
+              "| drovik | pint | astropy | pint/drovik | astropy/drovik | goal |",
+              "|---:|---:|---:|---:|---:|---|",
+              f"| {fmt(d)} | {fmt(p)} | {fmt(a)} | {fmt(p and p / d, 1)}× | "
+              f"{fmt(a and a / d, 1)}× | ≥ 20× both |"]
+    return lines
+
+
+def memory_table(count=100_000, values=16):
+    """Bytes per array beyond 8 per value: RSS growth over many live arrays,
+    and what sys.getsizeof reports."""
+    def rss():
+        with open("/proc/self/statm") as f:
+            return int(f.read().split()[1]) * 4096
+
+    row = [float(i) for i in range(values)]
+    keep = [None] * count
+    gc.collect()
+    before = rss()
+    for i in range(count):
+        keep[i] = DrovikArray(row, "km/hr")
+    grown = (rss() - before) / count - 8 * values
+    reported = sys.getsizeof(keep[0]) - 8 * values
+    return ["", f"Memory beyond 8 bytes per value, {count:,} live arrays of {values} values "
+            "(bytes per array):", "", "| RSS growth | sys.getsizeof | goal |", "|---:|---:|---|",
+            f"| {grown:,.0f} | {reported:,.0f} | ≤ 256 |"]
+
+
+def thread_table(rounds, iterations=2_000, values=10_000):
+    """CPU per converted value with two threads, each converting its own
+    array (in cache), over that with one."""
+    def cost(threads):
+        arrays = [DrovikArray([float(i) for i in range(values)], "km/hr") for _ in range(threads)]
+        cpu = [0.0] * threads
+        barrier = threading.Barrier(threads)
+
+        def run(k):
+            barrier.wait()
+            began = time.thread_time()
+            for _ in range(iterations):
+                arrays[k].as_unit("m/s")
+            cpu[k] = time.thread_time() - began
+
+        workers = [threading.Thread(target=run, args=(k,)) for k in range(threads)]
+        for t in workers:
+            t.start()
+        for t in workers:
+            t.join()
+        return sum(cpu) / (threads * iterations * values)
+
+    one, two = float("inf"), float("inf")
+    for _ in range(rounds):
+        one, two = min(one, cost(1)), min(two, cost(2))
+    gil = getattr(sys, "_is_gil_enabled", lambda: True)()
+    return ["", f"Threads converting their own arrays of {values:,} values (GIL "
+            f"{'enabled' if gil else 'disabled'}), CPU ns per value:", "",
+            "| 1 thread | 2 threads | 2/1 | goal (free-threaded) |", "|---:|---:|---:|---|",
+            f"| {one * 1e9:.3f} | {two * 1e9:.3f} | {two / one:.2f}× | ≤ 1.05× |"]
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--quick", action="store_true", help="fewer, shorter rounds")
+    parser.add_argument("--markdown", help="also append the tables to this file")
+    args, _ = parser.parse_known_args()
+    rounds, budget = (3, 0.05) if args.quick else (9, 0.2)
+    # Memory first, before the large rows leave freed pages behind to reuse.
+    memory = memory_table()
+    lines = ["", "## Arrays: DrovikArray beside numpy, pint and astropy", ""]
+    if np is None:
+        lines.append("numpy is not installed for this interpreter: no speed rows.")
+    else:
+        lines += speed_tables(rounds, budget, 10**6)
+    lines += memory + thread_table(rounds)
+    print("\n".join(lines), flush=True)
+    if args.markdown:
+        with open(args.markdown, "a", encoding="utf-8") as f:
+            f.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main()
