@@ -14,14 +14,16 @@
 
 namespace drovik {
 
-// Allocates on cache-line boundaries, so that no vector store of a loop
-// straddles two lines, and leaves new values uninitialised: resizing a
-// vector of results writes each value once, in the loop that computes it,
-// instead of zeroing them first.
+// Leaves new values uninitialised: resizing a vector of results writes each
+// value once, in the loop that computes it, instead of zeroing them first.
+// Large blocks start on a cache line, so that no vector store of a loop
+// straddles two lines; small ones take the allocator's own alignment, which
+// costs no padding.
 template <class T>
 struct UninitialisedAllocator {
   using value_type = T;
   static constexpr std::align_val_t kAlignment{64};
+  static constexpr std::size_t kAlignFrom = 4096;  // bytes
 
   UninitialisedAllocator() = default;
   template <class U>
@@ -29,9 +31,17 @@ struct UninitialisedAllocator {
 
   T* allocate(std::size_t n) {
     if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
-    return static_cast<T*>(::operator new(n * sizeof(T), kAlignment));
+    std::size_t bytes = n * sizeof(T);
+    return static_cast<T*>(bytes >= kAlignFrom ? ::operator new(bytes, kAlignment)
+                                               : ::operator new(bytes));
   }
-  void deallocate(T* p, std::size_t) noexcept { ::operator delete(p, kAlignment); }
+  void deallocate(T* p, std::size_t n) noexcept {
+    if (n * sizeof(T) >= kAlignFrom) {
+      ::operator delete(p, kAlignment);
+    } else {
+      ::operator delete(p);
+    }
+  }
   template <class U>
   friend bool operator==(const UninitialisedAllocator&, const UninitialisedAllocator<U>&) {
     return true;

@@ -9,6 +9,7 @@
 #include "python/array/array_object.h"
 #include "python/array/array_slots.h"
 #include "python/array/plain_values.h"
+#include "python/argument_matching.h"
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/results.h"
@@ -25,20 +26,40 @@ double g_no_values[1];
 
 // Construction.
 
+constexpr Parameters kConstructor{"DrovikArray()", {"values", "unit"}, 2, 1};
+constexpr Parameters kAsNumber{"DrovikArray.as_number()", {"unit"}, 1, 0};
+
+PyObject* constructed(PyObject* values, PyObject* unit) {
+  std::optional<std::optional<UnitRef>> target = unit_argument(unit);
+  if (!target) return nullptr;
+  std::optional<ValueArray> array = array_argument(values, *target);
+  if (!array) return nullptr;
+  return wrap_array(std::move(*array));
+}
+
+// DrovikArray(values, unit=None): called through vectorcall, with no tuple
+// or dict of arguments to build; tp_new serves DrovikArray.__new__.
+PyObject* vectorcall_slot(PyObject*, PyObject* const* args, std::size_t nargsf,
+                          PyObject* kwnames) {
+  return guarded([&]() -> PyObject* {
+    PyObject* argv[2];
+    if (!match_arguments(kConstructor, args, PyVectorcall_NARGS(nargsf), kwnames, argv)) {
+      return nullptr;
+    }
+    return constructed(argv[0], argv[1]);
+  });
+}
+
 PyObject* new_slot(PyTypeObject*, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
     static const char* names[] = {"values", "unit", nullptr};
     PyObject* values = nullptr;
-    PyObject* unit = Py_None;
+    PyObject* unit = nullptr;
     if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|O:DrovikArray",
                                      const_cast<char**>(names), &values, &unit)) {
       return nullptr;
     }
-    std::optional<std::optional<UnitRef>> target = unit_argument(unit);
-    if (!target) return nullptr;
-    std::optional<ValueArray> array = array_argument(values, *target);
-    if (!array) return nullptr;
-    return wrap_array(std::move(*array));
+    return constructed(values, unit);
   });
 }
 
@@ -103,14 +124,11 @@ Py_ssize_t length_slot(PyObject* self) {
 
 // Converting.
 
-PyObject* as_number_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+PyObject* as_number_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs,
+                           PyObject* kwnames) {
   return guarded([&]() -> PyObject* {
-    static const char* names[] = {"unit", nullptr};
-    PyObject* unit = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:as_number", const_cast<char**>(names),
-                                     &unit)) {
-      return nullptr;
-    }
+    PyObject* unit = nullptr;
+    if (!match_arguments(kAsNumber, args, nargs, kwnames, &unit)) return nullptr;
     std::optional<std::optional<UnitRef>> target = unit_argument(unit);
     if (!target) return nullptr;
     const ValueArray& array = array_of(self);
@@ -183,7 +201,8 @@ PyMethodDef kMethods[] = {
     {"max", as_function(reduction_method<Reduction::kMax>), METH_VARARGS | METH_KEYWORDS,
      "max($self, axis=None)\n--\n\nThe largest value, NaN if any is NaN; ValueError for an "
      "empty array."},
-    {"as_number", as_function(as_number_method), METH_VARARGS | METH_KEYWORDS,
+    {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
+     METH_FASTCALL | METH_KEYWORDS,
      "as_number($self, unit=None)\n--\n\nThe plain values, converted into unit when one is "
      "given: a numpy array when numpy can be imported, otherwise a read-only memoryview."},
     {"as_unit", as_unit_method, METH_O,
@@ -228,6 +247,7 @@ PyGetSetDef kGetSet[] = {
 
 PyType_Slot kSlots[] = {
     {Py_tp_new, reinterpret_cast<void*>(new_slot)},
+    {Py_tp_vectorcall, reinterpret_cast<void*>(vectorcall_slot)},
     {Py_tp_free, reinterpret_cast<void*>(free_slot)},
     {Py_tp_str, reinterpret_cast<void*>(array_slots::text)},
     {Py_tp_repr, reinterpret_cast<void*>(array_slots::text)},
