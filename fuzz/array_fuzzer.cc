@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "array/array_comparison.h"
+#include "array/array_indexing.h"
 #include "array/array_operations.h"
 #include "array/strided_values.h"
 #include "quantity/conversion.h"
@@ -82,5 +84,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!same(base.values[i], as_base_units(q)->value)) std::abort();
     if (!same(sum->values[i], add(q, q)->value)) std::abort();
   }
+  Result<BooleanArray> equal = compare(array, base, CompareOp::Equal);
+  for (std::size_t i = 0; equal && i < array.values.size(); ++i) {
+    Drovik q{array.values[i], array.unit};
+    if (equal->values[i] != (*compare(q, Drovik{base.values[i], base.unit}, CompareOp::Equal)))
+      std::abort();
+  }
+  // Any index the input spells: the selection stays inside the array.
+  std::vector<IndexPiece> index(in.byte() % 5);
+  for (IndexPiece& piece : index) {
+    piece.kind = static_cast<IndexPiece::Kind>(in.byte() % 4);
+    piece.start = static_cast<std::int8_t>(in.byte());
+    piece.stop = static_cast<std::int8_t>(in.byte());
+    piece.step = static_cast<std::int8_t>(in.byte()) | 1;  // never 0, as Python's slices
+  }
+  Result<ValueArray> part = select(array, index);
+  if (part && part->values.size() != part->shape.size()) std::abort();
   return 0;
 }

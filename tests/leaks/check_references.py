@@ -18,6 +18,7 @@ nothing leaks, and a reference the module forgot to release would not show.
 import array
 import ctypes
 import gc
+import pickle
 import sys
 import tracemalloc
 
@@ -102,6 +103,12 @@ def exercise():
     a + a, a - km, km * a, a / 2, 2 / a, km - a, KEEP["numbers"] * DrovikArray(KEEP["numbers"], "s")
     -a, +a, abs(a), a.sum(), a.sum(axis=0), a.mean(1), a.min(), a.max(axis=-1)
     expect(ValueError, a.sum, axis=5)
+    a < km, km < a, a == a, a != 2, a ** 2, round(a, 1), a.round_sfig(2), a.descriptive()
+    a[0], a[1, 1], a[..., None, ::-1], list(a), format(a, ".1f"), pickle.loads(pickle.dumps(a))
+    expect(IndexError, lambda: a[5])
+    expect(TypeError, lambda: a == Drovik.unit("s"))
+    expect(TypeError, lambda: 2 ** a)
+    expect(ValueError, DrovikArray._restore, (3,), b"", "m")
     expect(ValueError, DrovikArray([], "m").min)
     expect(LookupError, DrovikArray, [1.0], "km/h")
     expect(TypeError, DrovikArray, [1.0, "x"])
