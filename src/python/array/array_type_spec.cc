@@ -13,7 +13,6 @@
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/results.h"
-#include "text/decimal_text.h"
 #include "text/text_buffer.h"
 #include "unit/unit_text.h"
 
