@@ -16,6 +16,34 @@ BufferLayout::BufferLayout(const ArrayShape& shape, Py_ssize_t itemsize) : ndim_
   }
 }
 
+namespace {
+
+// A buffer's address must not be null, even with no items.
+unsigned char g_no_items[sizeof(double)];
+
+}  // namespace
+
+int lend_buffer(PyObject* owner, const LentBuffer& lent, Py_buffer* view, int flags,
+                const char* refusal) {
+  if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !lent.writable) {
+    PyErr_SetString(PyExc_BufferError, refusal);
+    view->obj = nullptr;
+    return -1;
+  }
+  view->obj = Py_NewRef(owner);
+  view->buf = lent.count == 0 ? static_cast<void*>(g_no_items) : lent.data;
+  view->len = static_cast<Py_ssize_t>(lent.count) * lent.itemsize;
+  view->readonly = lent.writable ? 0 : 1;
+  view->itemsize = lent.itemsize;
+  view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>(lent.format) : nullptr;
+  view->ndim = lent.ndim;
+  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? lent.layout->shape() : nullptr;
+  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? lent.layout->strides() : nullptr;
+  view->suboffsets = nullptr;
+  view->internal = nullptr;
+  return 0;
+}
+
 PyObject* shape_tuple(const ArrayShape& shape) {
   Owned tuple(PyTuple_New(static_cast<Py_ssize_t>(shape.ndim())));
   if (!tuple) return nullptr;

@@ -32,6 +32,23 @@ class BufferLayout {
   std::unique_ptr<Py_ssize_t[]> large_;
 };
 
+// What an object lends through the buffer protocol: `count` C-ordered items
+// of `itemsize` bytes and `format` at `data`, laid out as `layout` says.
+struct LentBuffer {
+  void* data;
+  std::size_t count;
+  Py_ssize_t itemsize;
+  const char* format;
+  int ndim;
+  BufferLayout* layout;
+  bool writable;
+};
+
+// Fills `view` for `owner`'s getbuffer slot; a writable view of what is not
+// writable raises BufferError with `refusal`.
+int lend_buffer(PyObject* owner, const LentBuffer& lent, Py_buffer* view, int flags,
+                const char* refusal);
+
 struct ArrayObject {
   PyObject_HEAD
   ValueArray array;

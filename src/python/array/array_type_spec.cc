@@ -19,10 +19,6 @@
 namespace drovik::python {
 namespace {
 
-// Plain doubles that back a buffer of no elements: a buffer's address must
-// not be null.
-double g_no_values[1];
-
 // Construction.
 
 constexpr Parameters kConstructor{"DrovikArray()", {"values", "unit"}, 2, 1};
@@ -73,26 +69,10 @@ void free_slot(void* memory) {
 
 int get_buffer(PyObject* object, Py_buffer* view, int flags) {
   auto* self = reinterpret_cast<ArrayObject*>(object);
-  if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !self->writable) {
-    PyErr_SetString(PyExc_BufferError, "a DrovikArray is read-only");
-    view->obj = nullptr;
-    return -1;
-  }
-  const Values& values = self->array.values;
-  auto ndim = static_cast<int>(self->array.shape.ndim());
-  view->obj = Py_NewRef(object);
-  view->buf = values.empty() ? static_cast<void*>(g_no_values)
-                             : const_cast<double*>(values.data());
-  view->len = static_cast<Py_ssize_t>(values.size() * sizeof(double));
-  view->readonly = self->writable ? 0 : 1;
-  view->itemsize = sizeof(double);
-  view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("d") : nullptr;
-  view->ndim = ndim;
-  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.shape() : nullptr;
-  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.strides() : nullptr;
-  view->suboffsets = nullptr;
-  view->internal = nullptr;
-  return 0;
+  Values& values = self->array.values;
+  LentBuffer lent{values.data(), values.size(), sizeof(double), "d",
+                  static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable};
+  return lend_buffer(object, lent, view, flags, "a DrovikArray is read-only");
 }
 
 // Reading.

@@ -54,30 +54,12 @@ struct BooleanHolder {
   bool writable;
 };
 
-// A buffer's address must not be null, even with no elements.
-unsigned char g_no_truths[1];
-
 int get_boolean_buffer(PyObject* object, Py_buffer* view, int flags) {
   auto* self = reinterpret_cast<BooleanHolder*>(object);
-  if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !self->writable) {
-    PyErr_SetString(PyExc_BufferError, "comparison results are read-only");
-    view->obj = nullptr;
-    return -1;
-  }
-  auto ndim = static_cast<int>(self->array.shape.ndim());
   auto& values = self->array.values;
-  view->obj = Py_NewRef(object);
-  view->buf = values.empty() ? static_cast<void*>(g_no_truths) : values.data();
-  view->len = static_cast<Py_ssize_t>(values.size());
-  view->readonly = self->writable ? 0 : 1;
-  view->itemsize = 1;
-  view->format = (flags & PyBUF_FORMAT) == PyBUF_FORMAT ? const_cast<char*>("?") : nullptr;
-  view->ndim = ndim;
-  view->shape = (flags & PyBUF_ND) == PyBUF_ND ? self->layout.shape() : nullptr;
-  view->strides = (flags & PyBUF_STRIDES) == PyBUF_STRIDES ? self->layout.strides() : nullptr;
-  view->suboffsets = nullptr;
-  view->internal = nullptr;
-  return 0;
+  LentBuffer lent{values.data(), values.size(), 1, "?",
+                  static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable};
+  return lend_buffer(object, lent, view, flags, "comparison results are read-only");
 }
 
 void free_boolean_holder(void* memory) {
