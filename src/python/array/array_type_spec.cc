@@ -1,5 +1,6 @@
-// The class drovik_array.DrovikArray: its constructor, attributes, methods,
-// operators and buffer.
+// The class drovik_array.DrovikArray: its constructor, buffer, attributes,
+// conversions and reductions, and the table that gathers every slot and
+// method (the others live in the files array_slots.h names).
 #include "python/python_api.h"
 
 #include <string>
