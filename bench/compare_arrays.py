@@ -8,12 +8,11 @@ free-threaded interpreter here) only the memory and thread rows run.
 """
 import argparse
 import gc
-import statistics
 import sys
 import threading
 import time
-import timeit
 
+from compare_libraries import interleaved, timer
 from drovik import Drovik
 from drovik_array import DrovikArray
 
@@ -64,22 +63,6 @@ SMALL = ('DrovikArray(small, "km/hr").as_number("m/s")', 'Q(small, "km/hr").to("
          "(small * u.km / u.hour).to(u.m / u.s).value")
 
 
-def cell(statement, names, budget):
-    timer = timeit.Timer(statement, timer=time.thread_time, globals=names)
-    number, _ = timer.autorange()
-    return timer, max(1, int(number * budget / 0.2))
-
-
-def medians(cells, rounds):
-    """Median seconds per call of each cell (None stays None), interleaved."""
-    samples = [[] for _ in cells]
-    for _ in range(rounds):
-        for c, sample in zip(cells, samples):
-            if c is not None:
-                sample.append(c[0].timeit(c[1]) / c[1])
-    return [statistics.median(s) if s else None for s in samples]
-
-
 def fmt(x, digits=2):
     return "—" if x is None else f"{x:,.{digits}f}"
 
@@ -88,20 +71,20 @@ def speed_tables(rounds, budget, n):
     names = {"np": np, "pint": pint, "u": u, "Drovik": Drovik, "DrovikArray": DrovikArray, "N": n}
     exec(SETUP, names)
     available = (True, True, pint is not None, u is not None)
-    cells = [cell(s, names, budget) if ok else None
+    cells = [timer(s, names, budget) if ok else None
              for row in LARGE.values() for s, ok in zip(row[:4], available)]
-    cells += [cell(s, names, budget) if ok else None for s, ok in zip(SMALL, available[1:])]
-    flat = medians(cells, rounds)
+    cells += [timer(s, names, budget) if ok else None for s, ok in zip(SMALL, available[1:])]
+    flat = interleaved(cells, rounds)  # ns per call
     lines = [f"{n:,} values, ns per value:", "",
              "| operation | numpy | drovik | pint | astropy | drovik/numpy | goal "
              "| pint/drovik | astropy/drovik |", "|---|---:|---:|---:|---:|---:|---:|---:|---:|"]
     for k, (label, row) in enumerate(LARGE.items()):
-        t = [None if x is None else x * 1e9 / n for x in flat[4 * k:4 * k + 4]]
+        t = [None if x is None else x / n for x in flat[4 * k:4 * k + 4]]
         ratio = t[1] / t[0]
         lines.append(f"| {label} | {fmt(t[0])} | {fmt(t[1])} | {fmt(t[2])} | {fmt(t[3])} | "
                      f"{ratio:.2f}× | ≤ {row[4]}× {'met' if ratio <= row[4] else 'MISSED'} | "
                      f"{fmt(t[2] and t[2] / t[1], 1)}× | {fmt(t[3] and t[3] / t[1], 1)}× |")
-    d, p, a = (None if x is None else x * 1e6 for x in flat[-3:])
+    d, p, a = (None if x is None else x / 1e3 for x in flat[-3:])
     lines += ["", "10 values made and converted (km/hr to m/s), µs per call:", "",
               "| drovik | pint | astropy | pint/drovik | astropy/drovik | goal |",
               "|---:|---:|---:|---:|---:|---|",
