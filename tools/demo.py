@@ -1,6 +1,7 @@
 """A short tour of drovik: conversions, arithmetic with units, temperatures,
-and printing in symbols and in names."""
+printing in symbols and in names, and an array of many values."""
 from drovik import Drovik
+from drovik_array import DrovikArray
 
 speed = Drovik.unit("km/hr") * 90
 print(f"{speed} is {speed.as_unit('m/s')}, or {speed.as_unit('mi/hr')}")
@@ -24,3 +25,9 @@ try:
     Drovik.unit("m").as_unit("s")
 except TypeError as error:
     print(f"1 [m] in s: TypeError, as expected: {error}")
+
+readings = DrovikArray(  # many values in one unit
+    [[36.0, 72.0, 90.0], [108.0, 18.0, 54.0]], "km/hr")
+print(f"readings in m/s:\n{readings.as_unit('m/s')}")
+print(f"fastest per column: {readings.max(axis=0)}; over 20 m/s: "
+      f"{(readings > Drovik.unit('m/s') * 20).tolist()}")
