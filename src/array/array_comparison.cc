@@ -11,18 +11,16 @@ namespace {
 template <class Compare>
 BooleanArray compared(const ValueArray& receiver, const ValueArray& other, ArrayShape shape,
                       const ConversionPlan& plan, Compare compare) {
-  const double s = plan.scale, big_s = plan.target_scale;
-  const double o = plan.offset, big_o = plan.target_offset;
-  // The two formulas of ConversionPlan::apply, each in a loop of its own.
+  // The plan's two formulas, each in a loop of its own.
   auto values =
       plan.with_offsets
           ? detail::combined<unsigned char>(receiver, other, shape,
                                             [=](double v, double w) -> unsigned char {
-                                              return compare(v, (big_o + ((w * s) - o)) / big_s);
+                                              return compare(v, plan.by_offsets(w));
                                             })
           : detail::combined<unsigned char>(receiver, other, shape,
                                             [=](double v, double w) -> unsigned char {
-                                              return compare(v, (s * w) / big_s);
+                                              return compare(v, plan.by_scale(w));
                                             });
   return BooleanArray{std::move(shape), std::move(values)};
 }

@@ -28,9 +28,9 @@ Result<ValueArray> element_wise(const ValueArray& a, const ValueArray& b, UnitRe
 template <class Combine>
 Result<ValueArray> rescaled(const ValueArray& a, const ValueArray& b, Combine combine) {
   if (!(a.unit->dimensions() == b.unit->dimensions())) return incompatible(*a.unit, *b.unit);
-  const double s = b.unit->scale(), big_s = a.unit->scale();
+  const ConversionPlan plan = ConversionPlan::rescaling(*b.unit, *a.unit);
   return element_wise(a, b, a.unit,
-                      [=](double v, double w) { return combine(v, (s * w) / big_s); });
+                      [=](double v, double w) { return combine(v, plan.by_scale(w)); });
 }
 
 DROVIK_VECTOR_WIDTHS double pairwise_block(const double* v, std::size_t n) {
@@ -58,18 +58,16 @@ DROVIK_VECTOR_WIDTHS double pairwise_block(const double* v, std::size_t n) {
 }  // namespace
 
 Result<ValueArray> as_unit(const ValueArray& array, UnitRef target) {
-  Result<ConversionPlan> plan = conversion_plan(*array.unit, *target);
-  if (!plan) return fail(std::move(plan).error());
-  const double s = plan->scale, big_s = plan->target_scale;
-  const double o = plan->offset, big_o = plan->target_offset;
+  Result<ConversionPlan> converting = conversion_plan(*array.unit, *target);
+  if (!converting) return fail(std::move(converting).error());
+  const ConversionPlan plan = *converting;
   Values out(array.values.size());
   const double* v = array.values.data();
-  // The two formulas of ConversionPlan::apply, each in a loop of its own.
-  if (plan->with_offsets) {
-    detail::map_run(v, out.data(), out.size(),
-                    [=](double x) { return (big_o + ((x * s) - o)) / big_s; });
+  // The plan's two formulas, each in a loop of its own.
+  if (plan.with_offsets) {
+    detail::map_run(v, out.data(), out.size(), [=](double x) { return plan.by_offsets(x); });
   } else {
-    detail::map_run(v, out.data(), out.size(), [=](double x) { return (s * x) / big_s; });
+    detail::map_run(v, out.data(), out.size(), [=](double x) { return plan.by_scale(x); });
   }
   return ValueArray{array.shape, std::move(out), std::move(target)};
 }
@@ -201,12 +199,17 @@ Result<ValueArray> reduce(const ValueArray& array, Reduction reduction,
   Result<ArrayShape> result_shape = ArrayShape::of(kept);
   if (!result_shape) return fail(std::move(result_shape).error());
   Values out(outer * inner);
-  Values run(extent);
+  Values run(inner == 1 ? 0 : extent);
   for (std::size_t o = 0; o < outer; ++o) {
     const double* block = array.values.data() + o * extent * inner;
     for (std::size_t i = 0; i < inner; ++i) {
-      for (std::size_t k = 0; k < extent; ++k) run[k] = block[k * inner + i];
-      out[o * inner + i] = reduced(run, reduction);
+      // Along the last axis the values already lie side by side.
+      std::span<const double> along(block, extent);
+      if (inner > 1) {
+        for (std::size_t k = 0; k < extent; ++k) run[k] = block[k * inner + i];
+        along = run;
+      }
+      out[o * inner + i] = reduced(along, reduction);
     }
   }
   return ValueArray{std::move(*result_shape), std::move(out), array.unit};

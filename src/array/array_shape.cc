@@ -45,8 +45,8 @@ std::string shape_text(const ArrayShape& shape) {
 }
 
 Result<ArrayShape> broadcast(const ArrayShape& a, const ArrayShape& b) {
-  std::size_t ndim = std::max(a.ndim(), b.ndim());
-  InlineVector<std::size_t, 4> extents;
+  std::size_t ndim = std::max(a.ndim(), b.ndim());  // at most kMaxDimensions
+  std::size_t extents[kMaxDimensions];
   for (std::size_t axis = 0; axis < ndim; ++axis) {
     // Counted from the last axis, which both shapes share.
     std::size_t from_end = ndim - axis;
@@ -55,11 +55,9 @@ Result<ArrayShape> broadcast(const ArrayShape& a, const ArrayShape& b) {
     if (x != y && x != 1 && y != 1) {
       return fail(DrovikError::shape_mismatch(shape_text(a), shape_text(b)));
     }
-    extents.emplace_back(x == 1 ? y : x);
+    extents[axis] = x == 1 ? y : x;
   }
-  std::size_t list[kMaxDimensions];
-  for (std::size_t axis = 0; axis < ndim; ++axis) list[axis] = extents[axis];
-  return ArrayShape::of(std::span<const std::size_t>(list, ndim));
+  return ArrayShape::of(std::span<const std::size_t>(extents, ndim));
 }
 
 }  // namespace drovik

@@ -47,11 +47,13 @@ constexpr std::size_t kDimensionsSize = kBaseDimensionCount * kDoubleSize;
 constexpr std::size_t kCustomFieldsSize = 2 * kDoubleSize + kDimensionsSize;
 constexpr std::size_t kCollectionNumbersSize = kDimensionsSize + kDoubleSize;
 
+}  // namespace
+
 // Doubles as bytes.
 
-void put_double(std::string& out, double value) {
+void store_double(char* at, double value) {
   auto bits = std::bit_cast<std::uint64_t>(value);
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<char>((bits >> (8 * i)) & 0xFF));
+  for (int i = 0; i < 8; ++i) at[i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
 }
 
 double get_double(const char* at) {
@@ -60,6 +62,14 @@ double get_double(const char* at) {
     bits |= static_cast<std::uint64_t>(static_cast<unsigned char>(at[i])) << (8 * i);
   }
   return std::bit_cast<double>(bits);
+}
+
+namespace {
+
+void put_double(std::string& out, double value) {
+  char bytes[kDoubleSize];
+  store_double(bytes, value);
+  out.append(bytes, kDoubleSize);
 }
 
 void put_dimensions(std::string& out, const DimensionVector& dimensions) {

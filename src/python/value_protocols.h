@@ -21,6 +21,11 @@ PyObject* reduce_method(PyObject* self, PyObject*);
 // TypeError, a wrong length or value ValueError. Loading costs time and
 // memory linear in the state's size.
 PyObject* restore_method(PyObject* type, PyObject* const* state, Py_ssize_t count);
+// A double as saved states hold it, quantities' and arrays' alike: its 8
+// bytes, little-endian whatever the machine.
+void store_double(char* at, double value);
+double get_double(const char* at);
+
 // The unit as a quantity's saved state holds it (a new reference), and the
 // unit such an item describes (nothing, with an exception set, for an item
 // that does not describe one): arrays save their unit the same way.

@@ -31,10 +31,13 @@ struct ConversionPlan {
     return {from.scale(), to.scale(), from[0].unit.offset(), to[0].unit.offset(), true};
   }
 
-  double apply(double v) const {
-    return with_offsets ? (target_offset + ((v * scale) - offset)) / target_scale
-                        : (scale * v) / target_scale;
+  // The two formulas. A loop over many values picks one once and calls it
+  // for each value; apply picks per value.
+  double by_scale(double v) const { return (scale * v) / target_scale; }
+  double by_offsets(double v) const {
+    return (target_offset + ((v * scale) - offset)) / target_scale;
   }
+  double apply(double v) const { return with_offsets ? by_offsets(v) : by_scale(v); }
 };
 
 // The refusal of an operation between units of different dimensions,

@@ -124,13 +124,17 @@ class SequenceReader {
   }
 
  private:
+  static bool refuse_ragged() {
+    PyErr_SetString(PyExc_ValueError,
+                    "DrovikArray values are ragged: the sequences at one level differ in "
+                    "length or depth");
+    return false;
+  }
+
   bool read_level(PyObject* sequence, std::size_t depth) {
     if (depth == extents_.size()) return read_leaf(sequence);
     if (!is_nested(sequence) || static_cast<std::size_t>(length_of(sequence)) != extents_[depth]) {
-      PyErr_SetString(PyExc_ValueError,
-                      "DrovikArray values are ragged: the sequences at one level differ in "
-                      "length or depth");
-      return false;
+      return refuse_ragged();
     }
     for (std::size_t i = 0; i < extents_[depth]; ++i) {
       Held item{item_of(sequence, static_cast<Py_ssize_t>(i))};
@@ -141,10 +145,7 @@ class SequenceReader {
 
   bool read_leaf(PyObject* item) {
     if (is_nested(item)) {
-      PyErr_SetString(PyExc_ValueError,
-                      "DrovikArray values are ragged: the sequences at one level differ in "
-                      "length or depth");
-      return false;
+      return refuse_ragged();
     }
     bool quantity = is_drovik(item);
     if (values_.empty()) quantities_ = quantity;
@@ -194,7 +195,8 @@ class SequenceReader {
   bool quantities_ = false;
 };
 
-std::optional<ValueArray> converted(ValueArray array, const std::optional<UnitRef>& unit) {
+// The array in `unit`; a copy of it when there is none.
+std::optional<ValueArray> converted(const ValueArray& array, const std::optional<UnitRef>& unit) {
   if (!unit) return array;
   Result<ValueArray> result = as_unit(array, *unit);
   if (!result) {

@@ -2,9 +2,6 @@
 // value: pickle, copy and its size in memory.
 #include "python/python_api.h"
 
-#include <bit>
-#include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "python/array/array_object.h"
@@ -16,28 +13,13 @@
 namespace drovik::python {
 namespace {
 
-// Saved values are little-endian doubles, whatever the machine.
-constexpr bool kLittleEndian = std::endian::native == std::endian::little;
-
-std::uint64_t byte_swapped(std::uint64_t bits) {
-  std::uint64_t out = 0;
-  for (int i = 0; i < 8; ++i) out = (out << 8) | ((bits >> (8 * i)) & 0xFF);
-  return out;
-}
-
+// The values as a quantity's state saves its value, one after another.
 PyObject* values_as_bytes(const Values& values) {
   auto size = static_cast<Py_ssize_t>(values.size() * sizeof(double));
   PyObject* bytes = PyBytes_FromStringAndSize(nullptr, size);
   if (bytes == nullptr) return nullptr;
   char* out = PyBytes_AS_STRING(bytes);
-  if constexpr (kLittleEndian) {
-    if (size > 0) std::memcpy(out, values.data(), static_cast<std::size_t>(size));
-  } else {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      auto bits = byte_swapped(std::bit_cast<std::uint64_t>(values[i]));
-      std::memcpy(out + i * sizeof(double), &bits, sizeof(double));
-    }
-  }
+  for (std::size_t i = 0; i < values.size(); ++i) store_double(out + i * sizeof(double), values[i]);
   return bytes;
 }
 
@@ -94,15 +76,7 @@ std::optional<Values> restored_values(PyObject* item, const ArrayShape& shape) {
   }
   Values values(shape.size());
   const char* in = PyBytes_AS_STRING(item);
-  if constexpr (kLittleEndian) {
-    if (size > 0) std::memcpy(values.data(), in, size);
-  } else {
-    for (std::size_t i = 0; i < values.size(); ++i) {
-      std::uint64_t bits = 0;
-      std::memcpy(&bits, in + i * sizeof(double), sizeof(double));
-      values[i] = std::bit_cast<double>(byte_swapped(bits));
-    }
-  }
+  for (std::size_t i = 0; i < values.size(); ++i) values[i] = get_double(in + i * sizeof(double));
   return values;
 }
 
