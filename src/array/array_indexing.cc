@@ -62,7 +62,9 @@ Values gathered(const ValueArray& array, const std::vector<AxisWalk>& walks,
   std::ptrdiff_t at = 0, step = 1;
   for (std::size_t k = ndim; k-- > 0;) {
     at += walks[k].start * step;
-    stride[k] = walks[k].step * step;
+    // A step matters only between two values; a lone value's step may be
+    // as large as 2**62, whose product with the stride would overflow.
+    stride[k] = walks[k].count > 1 ? walks[k].step * step : 0;
     step *= static_cast<std::ptrdiff_t>(array.shape[k]);
   }
   if (ndim == 0) {
@@ -91,10 +93,11 @@ Values gathered(const ValueArray& array, const std::vector<AxisWalk>& walks,
 
 Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index) {
   using Kind = IndexPiece::Kind;
-  std::size_t ndim = array.shape.ndim(), consuming = 0, ellipses = 0;
+  std::size_t ndim = array.shape.ndim(), consuming = 0, ellipses = 0, integers = 0;
   for (const IndexPiece& piece : index) {
     consuming += piece.kind == Kind::kInteger || piece.kind == Kind::kSlice;
     ellipses += piece.kind == Kind::kEllipsis;
+    integers += piece.kind == Kind::kInteger;
   }
   if (ellipses > 1) {
     return fail(DrovikError::bad_index("an index can only have a single ellipsis ('...')"));
@@ -103,6 +106,13 @@ Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> i
     return fail(DrovikError::bad_index(
         "too many indices for array: array is " + std::to_string(ndim) +
         "-dimensional, but " + std::to_string(consuming) + " were indexed"));
+  }
+  // Each new axis adds one; checked before any is made.
+  std::size_t result_ndim = ndim - integers + (index.size() - consuming - ellipses);
+  if (result_ndim > kMaxDimensions) {
+    return fail(DrovikError::bad_index(
+        "number of dimensions must be within [0, " + std::to_string(kMaxDimensions) +
+        "], indexing result would have " + std::to_string(result_ndim)));
   }
   std::vector<AxisWalk> walks;
   std::vector<std::size_t> extents;

@@ -6,23 +6,30 @@
 namespace drovik {
 
 Result<ArrayShape> ArrayShape::of(std::span<const std::size_t> extents) {
+  if (extents.size() > kMaxDimensions) {
+    return fail(DrovikError::array_too_large("of " + std::to_string(extents.size()) +
+                                             " dimensions"));
+  }
   ArrayShape shape;
   for (std::size_t extent : extents) shape.extents_.emplace_back(extent);
-  if (extents.size() > kMaxDimensions) return fail(DrovikError::array_too_large(shape_text(shape)));
-  // Zero elements take no bytes, whatever the other extents; otherwise the
-  // bytes of all elements must be countable.
-  bool empty = std::find(extents.begin(), extents.end(), 0) != extents.end();
-  std::size_t size = 1;
-  constexpr std::size_t kMostElements = std::numeric_limits<std::size_t>::max() / sizeof(double);
+  // As numpy does, the bytes of the non-zero extents' product must fit a
+  // ptrdiff_t, even when another extent is 0: every offset and stride within
+  // the array, in bytes, then fits too.
+  constexpr auto kMostElements =
+      static_cast<std::size_t>(std::numeric_limits<std::ptrdiff_t>::max()) / sizeof(double);
+  std::size_t product = 1;
+  bool empty = false;
   for (std::size_t extent : extents) {
-    if (empty) {
-      size = 0;
-      break;
+    if (extent == 0) {
+      empty = true;
+      continue;
     }
-    if (size > kMostElements / extent) return fail(DrovikError::array_too_large(shape_text(shape)));
-    size *= extent;
+    if (product > kMostElements / extent) {
+      return fail(DrovikError::array_too_large(shape_text(shape)));
+    }
+    product *= extent;
   }
-  shape.size_ = size;
+  shape.size_ = empty ? 0 : product;
   return shape;
 }
 

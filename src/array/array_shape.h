@@ -21,7 +21,9 @@ class ArrayShape {
   ArrayShape() = default;
 
   // The shape with these extents, or ArrayTooLarge when more than
-  // kMaxDimensions are given or its elements' bytes do not fit a size_t.
+  // kMaxDimensions are given or the bytes of its non-zero extents' product
+  // do not fit a ptrdiff_t (numpy's rule: a zero extent does not make
+  // (0, 2**62, 2**62) a valid shape).
   static Result<ArrayShape> of(std::span<const std::size_t> extents);
 
   std::size_t ndim() const { return extents_.size(); }

@@ -26,8 +26,14 @@ double half_to_double(std::uint16_t bits) {
   double magnitude;
   if (exponent == 0) {
     magnitude = std::ldexp(mantissa, -24);
+  } else if (exponent == 31 && mantissa != 0) {
+    // A NaN keeps its sign and payload, the quiet bit included, at the top
+    // of the double's mantissa (as numpy's astype('f8') puts them).
+    std::uint64_t sign = static_cast<std::uint64_t>(bits & 0x8000) << 48;
+    std::uint64_t payload = static_cast<std::uint64_t>(bits & 0x3FF) << 42;
+    return std::bit_cast<double>(sign | 0x7FF0000000000000ULL | payload);
   } else if (exponent == 31) {
-    magnitude = mantissa == 0 ? HUGE_VAL : std::nan("");
+    magnitude = HUGE_VAL;
   } else {
     magnitude = std::ldexp(mantissa + 1024, exponent - 25);
   }
@@ -65,9 +71,11 @@ double element_at(const std::byte* at, ElementType type) {
 std::optional<ElementType> element_type_of(std::string_view format) {
   bool little = std::endian::native == std::endian::little;
   bool swapped = false, standard = false;
-  if (!format.empty() && std::string_view("@=<>!").find(format[0]) != std::string_view::npos) {
+  // '@' and '^' (unaligned) are this machine's order and sizes; '=', '<',
+  // '>' and '!' have standard sizes.
+  if (!format.empty() && std::string_view("@^=<>!").find(format[0]) != std::string_view::npos) {
     char order = format[0];
-    standard = order != '@';
+    standard = order != '@' && order != '^';
     swapped = (order == '<' && !little) || ((order == '>' || order == '!') && little);
     format.remove_prefix(1);
   }

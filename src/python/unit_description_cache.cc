@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -20,11 +21,25 @@ struct Slot {
   PyObject* description = nullptr;  // strong
 };
 
-// A long text and the str that stands for it; both are kept, so neither's
-// address can be reused while the slot holds it.
+// A long text and the str that stands for it. The text is held weakly: a
+// slot whose text has lost its last user is emptied when next seen, and a
+// weak reference keeps the text's control block, so no other text can take
+// its place meanwhile. The str is held, so its address is not reused.
 struct TextSlot {
-  SingleUnit::SharedText text;
+  std::weak_ptr<const std::string> text;
   PyObject* object = nullptr;  // strong
+
+  bool holds(const SingleUnit::SharedText& other) const {
+    return !text.owner_before(other) && !other.owner_before(text);
+  }
+  // Empties the slot when its text is gone; true while it holds one.
+  bool live() {
+    if (object != nullptr && text.expired()) {
+      Py_CLEAR(object);
+      text.reset();
+    }
+    return object != nullptr;
+  }
 };
 
 // Slots replaced in turn.
@@ -117,10 +132,22 @@ bool same_unit(const UnitRef& a, const UnitRef& b) {
   return identical(*a, *b);
 }
 
+// The bytes of the custom units' names and symbols in `unit`.
+std::size_t text_bytes(const UnitCollection& unit) {
+  std::size_t bytes = 0;
+  for (std::size_t i = 0; i < unit.size(); ++i) {
+    const SingleUnit& single = unit[i].unit;
+    if (!single.is_custom()) continue;
+    bytes += (*single.shared_name())->size() + (*single.shared_symbol())->size();
+  }
+  return bytes;
+}
+
 }  // namespace
 
 PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
-  DescriptionCache* cache = unit->size() <= kLargestCached ? this_threads_cache() : nullptr;
+  bool cacheable = unit->size() <= kLargestCached && text_bytes(*unit) <= kLongestCachedText;
+  DescriptionCache* cache = cacheable ? this_threads_cache() : nullptr;
   if (cache == nullptr) return describe(*unit);
   for (const Slot& slot : cache->descriptions.slots) {
     if (slot.unit && same_unit(*slot.unit, unit)) return Py_NewRef(slot.description);
@@ -143,13 +170,17 @@ void remember(DescriptionCache& cache, SingleUnit::SharedText text, PyObject* ob
   slot.text = std::move(text);
 }
 
+bool cached_size(std::size_t size) {
+  return size >= kSharedTextFrom && size <= kLongestCachedText;
+}
+
 }  // namespace
 
 PyObject* text_object(const SingleUnit::SharedText& text) {
-  DescriptionCache* cache = text->size() >= kSharedTextFrom ? this_threads_cache() : nullptr;
+  DescriptionCache* cache = cached_size(text->size()) ? this_threads_cache() : nullptr;
   if (cache == nullptr) return text_to_python(*text);
-  for (const TextSlot& slot : cache->texts.slots) {
-    if (slot.text == text) return Py_NewRef(slot.object);
+  for (TextSlot& slot : cache->texts.slots) {
+    if (slot.live() && slot.holds(text)) return Py_NewRef(slot.object);
   }
   PyObject* object = text_to_python(*text);
   if (object != nullptr) remember(*cache, text, object);
@@ -161,10 +192,12 @@ std::optional<SingleUnit::SharedText> shared_text_of(PyObject* item) {
   const char* utf8 = PyUnicode_AsUTF8AndSize(item, &size);
   if (utf8 == nullptr) return std::nullopt;  // a lone surrogate: UnicodeEncodeError
   DescriptionCache* cache =
-      static_cast<std::size_t>(size) >= kSharedTextFrom ? this_threads_cache() : nullptr;
+      cached_size(static_cast<std::size_t>(size)) ? this_threads_cache() : nullptr;
   if (cache != nullptr) {
-    for (const TextSlot& slot : cache->texts.slots) {
-      if (slot.object == item) return slot.text;
+    for (TextSlot& slot : cache->texts.slots) {
+      if (slot.live() && slot.object == item) {
+        if (SingleUnit::SharedText text = slot.text.lock()) return text;
+      }
     }
   }
   auto text = std::make_shared<const std::string>(utf8, static_cast<std::size_t>(size));

@@ -17,9 +17,14 @@ namespace drovik::python {
 
 using DescribeUnit = PyObject* (*)(const UnitCollection&);
 
-// Units' texts longer than this are shared between saved and loaded
-// quantities through the caches below; shorter ones are copied.
+// Units' texts from kSharedTextFrom to kLongestCachedText bytes are shared
+// between saved and loaded quantities through the caches below; shorter ones
+// are copied, and longer ones are neither cached nor shared across states,
+// so that what a thread's caches hold stays small (at most eight texts and
+// eight descriptions of that size) and a huge unit name is freed with its
+// last quantity.
 inline constexpr std::size_t kSharedTextFrom = 64;
+inline constexpr std::size_t kLongestCachedText = 64 * 1024;
 
 // A new reference to a str of `text`: for a long text, the one this thread
 // made lately for the same shared text, so that pickle writes a text many
@@ -34,7 +39,8 @@ PyObject* text_object(const SingleUnit::SharedText& text);
 std::optional<SingleUnit::SharedText> shared_text_of(PyObject* item);
 
 // A new reference to the description of `unit`: the one this thread made
-// lately for an identical collection, or a new one from `describe`. nullptr
+// lately for an identical collection, or a new one from `describe` (never
+// cached for a unit with more than kLongestCachedText bytes of texts). nullptr
 // with an exception set on failure.
 PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe);
 

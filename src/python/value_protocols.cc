@@ -32,7 +32,9 @@ namespace {
 //     word that resolves back to it) or a tuple (name, symbol, fields), fields
 //     being 80 bytes of scale, offset and eight dimensions; numbers are the
 //     bytes of the eight dimensions and the scale of the collection, then each
-//     unit's exponent.
+//     unit's exponent, then, only for a collection whose history of
+//     cancelled exponents needs it, the largest sum that history may have
+//     rounded (see caches_agree_with_entries).
 // The same unit in many quantities is the same object (see
 // unit_description_cache.h), so pickle writes it once.
 //
@@ -120,6 +122,7 @@ PyObject* describe_unit(const UnitCollection& unit) {
     PyTuple_SET_ITEM(units.get(), static_cast<Py_ssize_t>(i), item);
     put_double(numbers, unit[i].exponent);
   }
+  if (!caches_agree_with_entries(unit)) put_double(numbers, history_needed(unit));
   return Py_BuildValue("(ON)", units.get(), bytes_of(numbers));
 }
 
@@ -204,7 +207,9 @@ class SharedTexts {
 // before the first unit and checked after the last.
 class CollectionReader {
  public:
-  CollectionReader(const DimensionVector& dimensions, double scale) : unit_(dimensions, scale) {}
+  CollectionReader(const DimensionVector& dimensions, double scale,
+                   double history = kPlainHistory)
+      : unit_(dimensions, scale), history_(history) {}
 
   bool add(SingleUnit unit, double exponent) {
     if (unit_.find(unit) != unit_.size()) {
@@ -216,7 +221,7 @@ class CollectionReader {
   }
 
   std::optional<UnitRef> finish() {
-    if (!caches_agree_with_entries(unit_)) {
+    if (!caches_agree_with_entries(unit_, history_)) {
       PyErr_SetString(PyExc_ValueError,
                       "Drovik state: the saved dimensions or scale disagree with the units");
       return std::nullopt;
@@ -226,6 +231,7 @@ class CollectionReader {
 
  private:
   UnitCollection unit_;
+  double history_;
 };
 
 PyObject* restored(double value, std::optional<UnitRef>&& unit) {
@@ -335,12 +341,21 @@ std::optional<UnitRef> read_unit_tuple(PyObject* item) {
   const char* numbers = nullptr;
   if (!read_tuple(units, -1, "the units")) return std::nullopt;
   auto count = static_cast<std::size_t>(PyTuple_GET_SIZE(units));
-  if (!read_bytes(PyTuple_GET_ITEM(item, 1), kCollectionNumbersSize + count * kDoubleSize,
-                  "the unit's numbers", numbers)) {
+  std::size_t size = kCollectionNumbersSize + count * kDoubleSize;
+  PyObject* numbers_item = PyTuple_GET_ITEM(item, 1);
+  bool has_history = PyBytes_CheckExact(numbers_item) &&
+                     static_cast<std::size_t>(PyBytes_GET_SIZE(numbers_item)) == size + kDoubleSize;
+  if (!read_bytes(numbers_item, size + (has_history ? kDoubleSize : 0), "the unit's numbers",
+                  numbers)) {
     return std::nullopt;
   }
-  CollectionReader reader(get_dimensions(numbers), get_double(numbers + kDimensionsSize));
   const char* exponents = numbers + kCollectionNumbersSize;
+  double history = has_history ? get_double(exponents + count * kDoubleSize) : kPlainHistory;
+  if (!(history >= kPlainHistory)) {  // NaN too
+    PyErr_SetString(PyExc_ValueError, "Drovik state: the unit's history is not a size");
+    return std::nullopt;
+  }
+  CollectionReader reader(get_dimensions(numbers), get_double(numbers + kDimensionsSize), history);
   SharedTexts texts;
   for (std::size_t i = 0; i < count; ++i) {
     std::optional<SingleUnit> unit =

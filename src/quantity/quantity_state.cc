@@ -76,42 +76,71 @@ std::optional<std::string> exact_unit_text(const UnitCollection& unit) {
   return text;
 }
 
-// Exponents that cancelled on the way leave no trace in the entries
-// (m**e * m**-e * m**0.1 keeps m**0.1), but their rounding stays in the
-// dimensions and the scale. A few roundings of sums as large as 2^32 are
-// allowed for each unit, on top of the terms' own share.
-constexpr double kHistoryRoundings = 8 * std::numeric_limits<double>::epsilon() * 0x1p32;
+namespace {
 
-// Rounding errors grow with the terms summed, not with the sum: when large
-// exponents cancel (m**1e8 * ft**-1e8 * m**0.1), the saved dimension and the
-// recomputed one may differ by far more than the result's own size. Each
-// tolerance therefore scales with the sizes of the terms, plus the allowance
-// above. A scale is a product of powers, whose relative error grows with the
-// sizes of their logarithms.
-bool caches_agree_with_entries(const UnitCollection& unit) {
+// A few roundings of sums as large as `history`, for each unit.
+double history_roundings(double history) {
+  return 8 * std::numeric_limits<double>::epsilon() * history;
+}
+
+// What the entries say the caches are: the dimensions, the sum of each
+// dimension's terms' sizes and of its units' sizes; the scale's natural
+// logarithm and sign (NaN when a negative scale has a fractional power),
+// the sum of its terms' sizes and of its units' logarithms' sizes.
+struct Recomputed {
   DimensionVector dimensions{}, terms{}, histories{};
-  double scale = 1.0, scale_terms = 0.0, scale_histories = 0.0;
+  double log_scale = 0.0, sign = 1.0, scale_terms = 0.0, scale_histories = 0.0;
+};
+
+Recomputed recomputed_from_entries(const UnitCollection& unit) {
+  Recomputed r;
   for (std::size_t i = 0; i < unit.size(); ++i) {
     const UnitEntry& entry = unit[i];
     for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
       double term = entry.unit.dimensions()[k] * entry.exponent;
-      dimensions[k] += term;
-      terms[k] += std::fabs(term);
-      histories[k] += std::fabs(entry.unit.dimensions()[k]);
+      r.dimensions[k] += term;
+      r.terms[k] += std::fabs(term);
+      r.histories[k] += std::fabs(entry.unit.dimensions()[k]);
     }
-    double logarithm = std::fabs(std::log(std::fabs(entry.unit.scale())));
-    scale *= std::pow(entry.unit.scale(), entry.exponent);
-    scale_terms += std::fabs(entry.exponent) * logarithm;
-    scale_histories += logarithm;
+    double scale = entry.unit.scale();
+    double logarithm = std::log(std::fabs(scale));
+    r.log_scale += entry.exponent * logarithm;
+    if (scale < 0) r.sign *= std::pow(-1.0, entry.exponent);
+    r.scale_terms += std::fabs(entry.exponent * logarithm);
+    r.scale_histories += std::fabs(logarithm);
   }
+  return r;
+}
+
+}  // namespace
+
+// Rounding errors grow with the terms summed, not with the sum: when large
+// exponents cancel (m**1e8 * ft**-1e8 * m**0.1), the saved dimension and the
+// recomputed one may differ by far more than the result's own size. Each
+// tolerance therefore scales with the sizes of the terms, plus the history's
+// allowance. A scale is a product of powers, whose relative error grows with
+// the sizes of their logarithms; it is compared as a logarithm.
+bool caches_agree_with_entries(const UnitCollection& unit, double history) {
+  Recomputed r = recomputed_from_entries(unit);
+  double roundings = history_roundings(history);
   for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
-    double tolerance =
-        kDimensionTolerance * std::fmax(1.0, terms[k]) + kHistoryRoundings * histories[k];
-    if (!agree(unit.dimensions()[k], dimensions[k], tolerance, true)) return false;
+    double tolerance = kDimensionTolerance * std::fmax(1.0, r.terms[k]) +
+                       roundings * std::fmax(1.0, r.histories[k]);
+    if (!agree(unit.dimensions()[k], r.dimensions[k], tolerance, true)) return false;
   }
-  double relative =
-      kScaleTolerance * std::fmax(1.0, scale_terms) + kHistoryRoundings * scale_histories;
-  return agree(unit.scale(), scale, relative * std::fabs(scale), false);
+  double saved = unit.scale();
+  if (!std::isnormal(saved) || !std::isfinite(r.log_scale) || std::isnan(r.sign)) return true;
+  if ((saved < 0) != (r.sign < 0)) return false;
+  double tolerance = kScaleTolerance * std::fmax(1.0, r.scale_terms) +
+                     roundings * std::fmax(1.0, r.scale_histories);
+  return std::fabs(std::log(std::fabs(saved)) - r.log_scale) <= tolerance;
+}
+
+double history_needed(const UnitCollection& unit) {
+  for (double history = kPlainHistory; history < 0x1p1000; history *= 0x1p8) {
+    if (caches_agree_with_entries(unit, history)) return history;
+  }
+  return std::numeric_limits<double>::infinity();
 }
 
 }  // namespace drovik

@@ -45,14 +45,28 @@ std::optional<std::string> exact_unit_word(const SingleUnit& unit);
 // the entries. Recomputed from the entries, each finite dimension must agree
 // within kDimensionTolerance times the sum of its terms' sizes (at least 1),
 // and a finite, normal scale within kScaleTolerance (relative) times the sum
-// of its powers' logarithms' sizes (at least 1); both also allow each unit
-// a few roundings of sums up to 2^32, which cancelled exponents leave
-// behind. Infinities, NaN and subnormal values on either side
-// are taken as saved: products that overflowed on the way depend on the
-// order of the operations that made them.
+// of its powers' logarithms' sizes (at least 1); the scale is recomputed as
+// a sum of logarithms, so no intermediate power overflows or loses bits as a
+// subnormal number. Infinities, NaN and subnormal values on either side are
+// taken as saved: products that overflowed on the way depend on the order of
+// the operations that made them.
+//
+// Exponents that cancelled on the way leave no trace in the entries
+// (m**e * m**-e * m**0.1 keeps m**0.1), but their rounding stays in the
+// dimensions and the scale, and it grows with the cancelled exponents, which
+// may be as large as doubles hold. `history` is the largest sum such a
+// history may have rounded: a few roundings of that size are allowed for
+// each unit (at least one unit's worth). A collection that needs more than
+// kPlainHistory is saved with the history it needs (history_needed), and
+// the check of its saved state allows that much.
 inline constexpr double kDimensionTolerance = 1e-9;
 inline constexpr double kScaleTolerance = 1e-6;
-bool caches_agree_with_entries(const UnitCollection& unit);
+inline constexpr double kPlainHistory = 0x1p32;
+bool caches_agree_with_entries(const UnitCollection& unit, double history = kPlainHistory);
+
+// The smallest history, kPlainHistory times a power of 2^8 or infinity,
+// under which `unit`'s caches agree with its entries.
+double history_needed(const UnitCollection& unit);
 
 }  // namespace drovik
 

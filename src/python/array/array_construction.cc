@@ -1,5 +1,6 @@
 #include "python/array/array_construction.h"
 
+#include <atomic>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -8,6 +9,8 @@
 #include "array/strided_values.h"
 #include "python/array/array_object.h"
 #include "python/drovik_object.h"
+#include "python/once.h"
+#include "python/owned.h"
 #include "python/results.h"
 #include "quantity/conversion.h"
 #include "unit/unit_memo.h"
@@ -32,12 +35,18 @@ class HeldBuffer {
   bool held_ = false;
 };
 
-std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<UnitRef>& unit) {
+// Whether a buffer of other things than real numbers raises TypeError, or
+// is declined with no exception (an operator's other operand: not its type).
+enum class OtherFormats { kRaise, kDecline };
+
+std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<UnitRef>& unit,
+                                      OtherFormats other_formats) {
   HeldBuffer buffer;
   if (!buffer.get(object)) return std::nullopt;
   const Py_buffer& view = buffer.view();
   std::optional<ElementType> type = element_type_of(view.format ? view.format : "B");
   if (!type || type->size != static_cast<std::size_t>(view.itemsize)) {
+    if (other_formats == OtherFormats::kDecline) return std::nullopt;
     PyErr_Format(PyExc_TypeError,
                  "DrovikArray takes buffers of real numbers (floats, ints, bools), not of "
                  "format '%s'", view.format ? view.format : "B");
@@ -45,25 +54,51 @@ std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<Unit
   }
   // A buffer has at most 64 axes (PyBUF_MAX_NDIM), as an array does.
   auto ndim = static_cast<std::size_t>(view.ndim);
-  std::size_t extents[kMaxDimensions];
-  std::ptrdiff_t strides[kMaxDimensions];
-  if (ndim > kMaxDimensions) {
+  if (ndim > kMaxDimensions || (view.shape == nullptr && ndim > 1)) {
     raise_error(DrovikError::array_too_large("of " + std::to_string(ndim) + " dimensions"));
     return std::nullopt;
   }
+  std::size_t extents[kMaxDimensions];
+  std::ptrdiff_t strides[kMaxDimensions];
   for (std::size_t axis = 0; axis < ndim; ++axis) {
-    extents[axis] = static_cast<std::size_t>(view.shape[axis]);
-    strides[axis] = view.strides[axis];
+    // No shape is one axis of all the bytes.
+    Py_ssize_t extent = view.shape ? view.shape[axis] : view.len / view.itemsize;
+    extents[axis] = static_cast<std::size_t>(extent);
   }
   Result<ArrayShape> shape = ArrayShape::of(std::span(extents, ndim));
   if (!shape) {
     raise_error(shape.error());
     return std::nullopt;
   }
+  // No strides (ctypes lends none) means C order.
+  std::ptrdiff_t stride = view.itemsize;
+  for (std::size_t axis = ndim; axis-- > 0;) {
+    strides[axis] = view.strides ? view.strides[axis] : stride;
+    stride *= static_cast<std::ptrdiff_t>(extents[axis]);
+  }
   Values values =
       strided_values(static_cast<const std::byte*>(view.buf), *type, *shape,
                      std::span<const std::ptrdiff_t>(strides, ndim));
   return ValueArray{std::move(*shape), std::move(values), unit ? *unit : UnitRef()};
+}
+
+std::atomic<PyObject*> g_numbers_complex{nullptr}, g_numbers_real{nullptr};
+
+PyObject* numbers_class(const char* name) {
+  Owned numbers(PyImport_ImportModule("numbers"));
+  return numbers ? PyObject_GetAttrString(numbers.get(), name) : nullptr;
+}
+
+// 1 when `item` is a numbers.Complex and no numbers.Real, 0 when not, -1
+// with an exception.
+int complex_but_not_real(PyObject* item) {
+  PyObject* complex = once(g_numbers_complex, [] { return numbers_class("Complex"); });
+  PyObject* real = once(g_numbers_real, [] { return numbers_class("Real"); });
+  if (complex == nullptr || real == nullptr) return -1;
+  int is_complex = PyObject_IsInstance(item, complex);
+  if (is_complex <= 0) return is_complex;
+  int is_real = PyObject_IsInstance(item, real);
+  return is_real < 0 ? -1 : !is_real;
 }
 
 // Nested lists and tuples.
@@ -158,17 +193,37 @@ class SequenceReader {
   }
 
   bool read_number(PyObject* item) {
-    if (!PyFloat_Check(item) && !PyLong_Check(item) && !PyIndex_Check(item) &&
-        !(Py_TYPE(item)->tp_as_number && Py_TYPE(item)->tp_as_number->nb_float)) {
-      PyErr_Format(PyExc_TypeError,
-                   "DrovikArray values must be real numbers or Drovik quantities, not %.200s",
-                   Py_TYPE(item)->tp_name);
-      return false;
+    bool number = PyFloat_Check(item) || PyLong_Check(item) || PyIndex_Check(item) ||
+                  (Py_TYPE(item)->tp_as_number && Py_TYPE(item)->tp_as_number->nb_float);
+    if (!number || PyComplex_Check(item)) return refuse_item(item);
+    // Other complex types (numpy's complex64) convert to float with only a
+    // warning, dropping the imaginary part: refused as well.
+    if (!PyFloat_CheckExact(item) && !PyLong_CheckExact(item)) {
+      int complex = is_complex_kind(item);
+      if (complex < 0) return false;
+      if (complex > 0) return refuse_item(item);
     }
     double value = PyFloat_AsDouble(item);
     if (value == -1.0 && PyErr_Occurred()) return false;
     values_.push_back(value);
     return true;
+  }
+
+  static bool refuse_item(PyObject* item) {
+    PyErr_Format(PyExc_TypeError,
+                 "DrovikArray values must be real numbers or Drovik quantities, not %.200s",
+                 Py_TYPE(item)->tp_name);
+    return false;
+  }
+
+  // 1 when `item` is a complex number (numbers.Complex but not
+  // numbers.Real), 0 when not, -1 with an exception. The answer for the last
+  // type asked is kept: a list of numpy scalars asks once.
+  int is_complex_kind(PyObject* item) {
+    if (reinterpret_cast<PyObject*>(Py_TYPE(item)) == real_type_.object) return 0;
+    int complex = complex_but_not_real(item);
+    if (complex == 0) Py_XSETREF(real_type_.object, Py_NewRef(Py_TYPE(item)));
+    return complex;
   }
 
   bool read_quantity(PyObject* item) {
@@ -190,6 +245,7 @@ class SequenceReader {
 
   const std::optional<UnitRef>& unit_;
   std::optional<UnitRef> first_unit_;
+  Held real_type_{nullptr};  // the last type found to be no complex number
   std::vector<std::size_t> extents_;
   Values values_;
   bool quantities_ = false;
@@ -250,7 +306,7 @@ std::optional<ValueArray> array_argument(PyObject* values, const std::optional<U
                  Py_TYPE(values)->tp_name);
     return std::nullopt;
   }
-  if (PyObject_CheckBuffer(values)) return from_buffer(values, unit);
+  if (PyObject_CheckBuffer(values)) return from_buffer(values, unit, OtherFormats::kRaise);
   if (is_nested(values)) return SequenceReader(unit).read(values);
   if (PyFloat_Check(values) || PyLong_Check(values)) {
     double value = PyFloat_AsDouble(values);
@@ -262,6 +318,14 @@ std::optional<ValueArray> array_argument(PyObject* values, const std::optional<U
                "numbers or quantities, a Drovik or a DrovikArray, not %.200s",
                Py_TYPE(values)->tp_name);
   return std::nullopt;
+}
+
+std::optional<ValueArray> operand_argument(PyObject* other) {
+  if (PyObject_CheckBuffer(other)) return from_buffer(other, std::nullopt, OtherFormats::kDecline);
+  if (!PyFloat_Check(other) && !PyLong_Check(other)) return std::nullopt;
+  double value = PyFloat_AsDouble(other);
+  if (value == -1.0 && PyErr_Occurred()) return std::nullopt;
+  return ValueArray{ArrayShape(), {value}, UnitRef()};
 }
 
 }  // namespace drovik::python

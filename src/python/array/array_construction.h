@@ -23,6 +23,12 @@ std::optional<std::optional<UnitRef>> unit_argument(PyObject* unit);
 // The array owns its values.
 std::optional<ValueArray> array_argument(PyObject* values, const std::optional<UnitRef>& unit);
 
+// An operator's other operand read as unitless values: a float, an int or a
+// buffer of real numbers. Nothing with no exception for anything else (not
+// the operator's type); nothing with the exception for an operand that
+// failed (its buffer export raised, an int too large for a double).
+std::optional<ValueArray> operand_argument(PyObject* other);
+
 }  // namespace drovik::python
 
 #endif  // DROVIK_PYTHON_ARRAY_ARRAY_CONSTRUCTION_H_

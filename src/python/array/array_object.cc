@@ -55,7 +55,7 @@ PyObject* shape_tuple(const ArrayShape& shape) {
   return tuple.release();
 }
 
-PyObject* wrap_array(ValueArray&& array, bool writable) {
+PyObject* wrap_array(ValueArray&& array) {
   PyTypeObject* type = array_type();
   if (type == nullptr) return nullptr;
   // Everything that may throw comes before the object exists.
@@ -65,7 +65,6 @@ PyObject* wrap_array(ValueArray&& array, bool writable) {
   auto* self = reinterpret_cast<ArrayObject*>(object);
   ::new (&self->layout) BufferLayout(std::move(layout));
   ::new (&self->array) ValueArray(std::move(array));
-  self->writable = writable;
   return object;
 }
 

@@ -53,9 +53,6 @@ struct ArrayObject {
   PyObject_HEAD
   ValueArray array;
   BufferLayout layout;
-  // Lent writable: only arrays made to hand plain values to numpy, which
-  // nobody else sees.
-  bool writable;
 };
 
 namespace detail {
@@ -82,7 +79,7 @@ inline const ValueArray& array_of(PyObject* object) {
 PyObject* shape_tuple(const ArrayShape& shape);
 
 // A new DrovikArray owning `array`, or nullptr with an exception set.
-PyObject* wrap_array(ValueArray&& array, bool writable = false);
+PyObject* wrap_array(ValueArray&& array);
 
 // The new array, or the error raised (nullptr).
 PyObject* to_python(Result<ValueArray>&& result);

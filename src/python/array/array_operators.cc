@@ -20,8 +20,10 @@ namespace drovik::python {
 namespace {
 
 // The other operand as an array: a DrovikArray (read where it is), a
-// Drovik, a float or int, or a buffer of numbers (unitless); nothing, with
-// no exception, for anything else, which the operator declines.
+// Drovik, a float or int, or a buffer of numbers (unitless). Anything else
+// is declined (no exception: the operator answers NotImplemented); an
+// operand that fails while it is read (its buffer export raised) fails the
+// operator with its exception.
 class Operand {
  public:
   explicit Operand(PyObject* object) {
@@ -29,14 +31,18 @@ class Operand {
       array_ = &array_of(object);
     } else if (const Drovik* quantity = readable_quantity(object)) {
       owned_ = single_value(*quantity);
-    } else if (PyFloat_Check(object) || PyLong_Check(object) || PyObject_CheckBuffer(object)) {
-      owned_ = array_argument(object, std::nullopt);
-      if (!owned_) PyErr_Clear();
+    } else {
+      owned_ = operand_argument(object);
     }
     if (owned_) array_ = &*owned_;
   }
   explicit operator bool() const { return array_ != nullptr; }
   const ValueArray& operator*() const { return *array_; }
+  // Nothing was read: NotImplemented when declined, else the error.
+  static PyObject* unread() {
+    if (PyErr_Occurred()) return nullptr;
+    Py_RETURN_NOTIMPLEMENTED;
+  }
 
  private:
   std::optional<ValueArray> owned_;
@@ -54,7 +60,7 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
     PyObject* array = array_on_left ? left : right;
     PyObject* other_object = array_on_left ? right : left;
     Operand other(other_object);
-    if (!other) Py_RETURN_NOTIMPLEMENTED;
+    if (!other) return Operand::unread();
     return to_python(array_on_left ? forward(array_of(array), *other)
                      : is_drovik(other_object) ? forward(*other, array_of(array))
                                                : reflected(array_of(array), *other));
@@ -192,7 +198,7 @@ PyObject* absolute(PyObject* self) {
 PyObject* richcompare(PyObject* self, PyObject* other, int op) {
   return guarded([&]() -> PyObject* {
     Operand operand(other);
-    if (!operand) Py_RETURN_NOTIMPLEMENTED;
+    if (!operand) return Operand::unread();
     return compared(array_of(self), *operand, op);
   });
 }

@@ -62,8 +62,12 @@ PyObject* laid_out(PyObject* self, AppendValue append_value, AppendUnit append_u
   return guarded([&]() -> PyObject* {
     const ValueArray& array = array_of(self);
     TextBuffer out;
-    if (!append_values(out, array, 0, 0, array.shape.size(), array.shape.size() > kSummariseFrom,
-                       append_value)) {
+    // As numpy prints every empty array, whatever its shape: one line per
+    // index of a long leading axis would never end for (2**40, 0).
+    if (array.shape.size() == 0 && array.shape.ndim() > 0) {
+      out.append("[]");
+    } else if (!append_values(out, array, 0, 0, array.shape.size(),
+                              array.shape.size() > kSummariseFrom, append_value)) {
       return nullptr;
     }
     out.append(" ");

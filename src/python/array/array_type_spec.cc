@@ -72,7 +72,7 @@ int get_buffer(PyObject* object, Py_buffer* view, int flags) {
   auto* self = reinterpret_cast<ArrayObject*>(object);
   Values& values = self->array.values;
   LentBuffer lent{values.data(), values.size(), sizeof(double), "d",
-                  static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable};
+                  static_cast<int>(self->array.shape.ndim()), &self->layout, false};
   return lend_buffer(object, lent, view, flags, "a DrovikArray is read-only");
 }
 

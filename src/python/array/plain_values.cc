@@ -45,57 +45,82 @@ PyObject* handed_out(PyObject* holder, PyObject* asarray) {
   return result;
 }
 
-// The holder of a comparison's truths, lent through the buffer protocol
-// (writable only to numpy, which then owns the one reference to it).
-struct BooleanHolder {
+// What a holder lends: doubles or numpy's one-byte booleans.
+template <class Array>
+struct Lent;
+template <>
+struct Lent<ValueArray> {
+  static constexpr const char* kFormat = "d";
+  static constexpr const char* kTypeName = "drovik_array._Values";
+  static constexpr std::size_t kItemSize = sizeof(double);
+};
+template <>
+struct Lent<BooleanArray> {
+  static constexpr const char* kFormat = "?";
+  static constexpr const char* kTypeName = "drovik_array._Booleans";
+  static constexpr std::size_t kItemSize = 1;
+};
+
+// The private holder of plain values handed out, lent through the buffer
+// protocol (writable only to numpy, which then owns the one reference to
+// it). Never a DrovikArray: numpy's array.base would lead to it, and
+// writing through the numpy array must not change an array.
+template <class Array>
+struct Holder {
   PyObject_HEAD
-  BooleanArray array;
+  Array array;
   BufferLayout layout;
   bool writable;
 };
 
-int get_boolean_buffer(PyObject* object, Py_buffer* view, int flags) {
-  auto* self = reinterpret_cast<BooleanHolder*>(object);
+template <class Array>
+int get_held_buffer(PyObject* object, Py_buffer* view, int flags) {
+  auto* self = reinterpret_cast<Holder<Array>*>(object);
   auto& values = self->array.values;
-  LentBuffer lent{values.data(), values.size(), 1, "?",
+  LentBuffer lent{values.data(), values.size(), Lent<Array>::kItemSize, Lent<Array>::kFormat,
                   static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable};
-  return lend_buffer(object, lent, view, flags, "comparison results are read-only");
+  return lend_buffer(object, lent, view, flags, "these values are read-only");
 }
 
-void free_boolean_holder(void* memory) {
-  auto* self = static_cast<BooleanHolder*>(memory);
-  self->array.~BooleanArray();
+template <class Array>
+void free_holder(void* memory) {
+  auto* self = static_cast<Holder<Array>*>(memory);
+  self->array.~Array();
   self->layout.~BufferLayout();
   PyObject_Free(memory);
 }
 
-PyType_Slot kBooleanSlots[] = {
-    {Py_tp_free, reinterpret_cast<void*>(free_boolean_holder)},
-    {Py_bf_getbuffer, reinterpret_cast<void*>(get_boolean_buffer)},
+template <class Array>
+PyType_Slot kHolderSlots[] = {
+    {Py_tp_free, reinterpret_cast<void*>(free_holder<Array>)},
+    {Py_bf_getbuffer, reinterpret_cast<void*>(get_held_buffer<Array>)},
     {0, nullptr},
 };
 
-PyType_Spec kBooleanSpec = {
-    "drovik_array._Booleans",
-    static_cast<int>(sizeof(BooleanHolder)),
+template <class Array>
+PyType_Spec kHolderSpec = {
+    Lent<Array>::kTypeName,
+    static_cast<int>(sizeof(Holder<Array>)),
     0,
     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION | Py_TPFLAGS_IMMUTABLETYPE,
-    kBooleanSlots,
+    kHolderSlots<Array>,
 };
 
-std::atomic<PyTypeObject*> g_boolean_type{nullptr};
+template <class Array>
+std::atomic<PyTypeObject*> g_holder_type{nullptr};
 
-PyObject* wrap_booleans(BooleanArray&& array, bool writable) {
-  PyTypeObject* type = once(g_boolean_type, [] {
-    return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&kBooleanSpec));
+template <class Array>
+PyObject* wrap_held(Array&& array, bool writable) {
+  PyTypeObject* type = once(g_holder_type<Array>, [] {
+    return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&kHolderSpec<Array>));
   });
   if (type == nullptr) return nullptr;
-  BufferLayout layout(array.shape, 1);
+  BufferLayout layout(array.shape, static_cast<Py_ssize_t>(Lent<Array>::kItemSize));
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;
-  auto* self = reinterpret_cast<BooleanHolder*>(object);
+  auto* self = reinterpret_cast<Holder<Array>*>(object);
   ::new (&self->layout) BufferLayout(std::move(layout));
-  ::new (&self->array) BooleanArray(std::move(array));
+  ::new (&self->array) Array(std::move(array));
   self->writable = writable;
   return object;
 }
@@ -104,12 +129,12 @@ PyObject* wrap_booleans(BooleanArray&& array, bool writable) {
 
 PyObject* plain_values(ValueArray&& array) {
   PyObject* asarray = numpy_asarray();
-  return handed_out(wrap_array(std::move(array), asarray != nullptr), asarray);
+  return handed_out(wrap_held(std::move(array), asarray != nullptr), asarray);
 }
 
 PyObject* plain_booleans(BooleanArray&& array) {
   PyObject* asarray = numpy_asarray();
-  return handed_out(wrap_booleans(std::move(array), asarray != nullptr), asarray);
+  return handed_out(wrap_held(std::move(array), asarray != nullptr), asarray);
 }
 
 }  // namespace drovik::python
