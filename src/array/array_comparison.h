@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "array/value_array.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "quantity/quantity_comparison.h"
 
 namespace drovik {

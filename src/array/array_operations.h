@@ -11,7 +11,7 @@
 #include <span>
 
 #include "array/value_array.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 namespace drovik {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "base/inline_vector.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 namespace drovik {
 

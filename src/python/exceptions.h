@@ -7,7 +7,7 @@
 #include <exception>
 #include <new>
 
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 namespace drovik::python {
 

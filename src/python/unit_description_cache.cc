@@ -28,17 +28,20 @@ struct Slot {
 struct TextSlot {
   std::weak_ptr<const std::string> text;
   PyObject* object = nullptr;  // strong
+  std::size_t bytes = 0;       // the text's size
 
   bool holds(const SingleUnit::SharedText& other) const {
     return !text.owner_before(other) && !other.owner_before(text);
   }
   // Empties the slot when its text is gone; true while it holds one.
   bool live() {
-    if (object != nullptr && text.expired()) {
-      Py_CLEAR(object);
-      text.reset();
-    }
+    if (object != nullptr && text.expired()) clear();
     return object != nullptr;
+  }
+  void clear() {
+    Py_CLEAR(object);
+    text.reset();
+    bytes = 0;
   }
 };
 
@@ -55,7 +58,8 @@ struct Ring {
   }
 };
 
-// A few descriptions and long texts. It lives in the thread state's dict, so
+// A few descriptions, of units without long texts, and long texts of at
+// most kCachedTextBytes together. It lives in the thread state's dict, so
 // the interpreter frees it, with a thread state attached, when the thread
 // ends or the interpreter shuts down.
 struct DescriptionCache {
@@ -132,21 +136,24 @@ bool same_unit(const UnitRef& a, const UnitRef& b) {
   return identical(*a, *b);
 }
 
-// The bytes of the custom units' names and symbols in `unit`.
-std::size_t text_bytes(const UnitCollection& unit) {
-  std::size_t bytes = 0;
+// True when a custom unit of `unit` has a long name or symbol. A slot
+// holding such a unit would keep its texts alive, so its description is
+// made afresh; its texts are still the same str objects (text_object).
+bool has_long_text(const UnitCollection& unit) {
   for (std::size_t i = 0; i < unit.size(); ++i) {
     const SingleUnit& single = unit[i].unit;
-    if (!single.is_custom()) continue;
-    bytes += (*single.shared_name())->size() + (*single.shared_symbol())->size();
+    if (single.is_custom() && ((*single.shared_name())->size() >= kSharedTextFrom ||
+                               (*single.shared_symbol())->size() >= kSharedTextFrom)) {
+      return true;
+    }
   }
-  return bytes;
+  return false;
 }
 
 }  // namespace
 
 PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
-  bool cacheable = unit->size() <= kLargestCached && text_bytes(*unit) <= kLongestCachedText;
+  bool cacheable = unit->size() <= kLargestCached && !has_long_text(*unit);
   DescriptionCache* cache = cacheable ? this_threads_cache() : nullptr;
   if (cache == nullptr) return describe(*unit);
   for (const Slot& slot : cache->descriptions.slots) {
@@ -164,14 +171,26 @@ PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe) {
 
 namespace {
 
-void remember(DescriptionCache& cache, SingleUnit::SharedText text, PyObject* object) {
-  TextSlot& slot = cache.texts.replace();
-  Py_XSETREF(slot.object, Py_NewRef(object));
-  slot.text = std::move(text);
+// Keeps `object` for `text` in the next slot, after emptying as many of the
+// following ones as the bytes held must give up.
+void remember(DescriptionCache& cache, const SingleUnit::SharedText& text, PyObject* object) {
+  std::size_t held = 0;
+  for (TextSlot& slot : cache.texts.slots) held += slot.live() ? slot.bytes : 0;
+  TextSlot* slot = &cache.texts.replace();
+  held -= slot->bytes;
+  slot->clear();
+  for (std::size_t i = 0; held + text->size() > kCachedTextBytes; ++i) {
+    TextSlot& next = cache.texts.slots[(cache.texts.next + i) % cache.texts.slots.size()];
+    held -= next.bytes;
+    next.clear();
+  }
+  slot->object = Py_NewRef(object);
+  slot->text = text;
+  slot->bytes = text->size();
 }
 
 bool cached_size(std::size_t size) {
-  return size >= kSharedTextFrom && size <= kLongestCachedText;
+  return size >= kSharedTextFrom && size <= kCachedTextBytes;
 }
 
 }  // namespace

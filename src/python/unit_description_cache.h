@@ -17,14 +17,13 @@ namespace drovik::python {
 
 using DescribeUnit = PyObject* (*)(const UnitCollection&);
 
-// Units' texts from kSharedTextFrom to kLongestCachedText bytes are shared
-// between saved and loaded quantities through the caches below; shorter ones
-// are copied, and longer ones are neither cached nor shared across states,
-// so that what a thread's caches hold stays small (at most eight texts and
-// eight descriptions of that size) and a huge unit name is freed with its
-// last quantity.
+// Units' texts of kSharedTextFrom bytes or more are shared between saved and
+// loaded quantities through the caches below; shorter ones are copied. The
+// caches never keep a text alive (its last quantity frees it); a thread keeps
+// the str objects of at most kCachedTextBytes of texts, and a longer text is
+// not cached (each state saving it writes its own copy).
 inline constexpr std::size_t kSharedTextFrom = 64;
-inline constexpr std::size_t kLongestCachedText = 64 * 1024;
+inline constexpr std::size_t kCachedTextBytes = 16 * 1024 * 1024;
 
 // A new reference to a str of `text`: for a long text, the one this thread
 // made lately for the same shared text, so that pickle writes a text many
@@ -39,8 +38,8 @@ PyObject* text_object(const SingleUnit::SharedText& text);
 std::optional<SingleUnit::SharedText> shared_text_of(PyObject* item);
 
 // A new reference to the description of `unit`: the one this thread made
-// lately for an identical collection, or a new one from `describe` (never
-// cached for a unit with more than kLongestCachedText bytes of texts). nullptr
+// lately for an identical collection, or a new one from `describe` (made
+// afresh for a unit with a long text, which a cached one would keep). nullptr
 // with an exception set on failure.
 PyObject* cached_unit_description(const UnitRef& unit, DescribeUnit describe);
 

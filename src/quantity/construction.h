@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "quantity/drovik.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "quantity/unit_coercible.h"
 
 namespace drovik {

@@ -3,7 +3,7 @@
 #define DROVIK_QUANTITY_CONVERSION_H_
 
 #include "quantity/drovik.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "quantity/unit_coercible.h"
 
 namespace drovik {

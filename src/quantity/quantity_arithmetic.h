@@ -4,7 +4,7 @@
 #define DROVIK_QUANTITY_QUANTITY_ARITHMETIC_H_
 
 #include "quantity/drovik.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 namespace drovik {
 

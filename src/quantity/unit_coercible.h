@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "quantity/drovik.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 namespace drovik {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <string_view>
 
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "unit/unit_ref.h"
 
 namespace drovik {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string_view>
 
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "unit/unit_collection.h"
 
 namespace drovik {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
@@ -51,8 +52,28 @@ TEST(ArrayShapes, SizesWhoseBytesOverflowAreRefused) {
   ASSERT_FALSE(huge);
   EXPECT_EQ(huge.error().message(),
             "an array of shape (4294967296, 4294967296) does not fit in memory");
-  EXPECT_EQ(ArrayShape::of(std::vector<std::size_t>{half, half, 0})->size(), 0u);
-  EXPECT_FALSE(ArrayShape::of(std::vector<std::size_t>(kMaxDimensions + 1, 1)));
+  // As numpy: a zero extent makes no size, but the other extents' bytes must
+  // still fit a ptrdiff_t, or strides and offsets would overflow.
+  constexpr std::size_t kMost = PTRDIFF_MAX / sizeof(double);
+  struct Case {
+    std::vector<std::size_t> extents;
+    bool accepted;
+  };
+  for (const Case& c : std::vector<Case>{{{half, half, 0}, false},
+                                         {{0, kMost}, true},
+                                         {{0, kMost + 1}, false},
+                                         {{kMost / 2, 2, 0}, true},
+                                         {{kMost / 2 + 1, 2, 0}, false},
+                                         {{kMost / 3, 3}, true},
+                                         {{0, 0, 0}, true}}) {
+    Result<ArrayShape> shape = ArrayShape::of(c.extents);
+    EXPECT_EQ(static_cast<bool>(shape), c.accepted) << c.extents[0] << " " << c.extents[1];
+    if (shape && c.extents.back() == 0) EXPECT_EQ(shape->size(), 0u);
+  }
+  EXPECT_TRUE(ArrayShape::of(std::vector<std::size_t>(kMaxDimensions, 1)));
+  Result<ArrayShape> deep = ArrayShape::of(std::vector<std::size_t>(1000000, 1));
+  ASSERT_FALSE(deep);  // the message does not spell a million extents
+  EXPECT_EQ(deep.error().message(), "an array of shape of 1000000 dimensions does not fit in memory");
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();

@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "array/value_array.h"
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 #include "python/once.h"
 
 namespace drovik::python {

@@ -1,4 +1,4 @@
-#include "quantity/drovik_error.h"
+#include "error/drovik_error.h"
 
 #include <optional>
 #include <string_view>

@@ -1,7 +1,7 @@
 // The library's one error type, returned as a value by every operation that
 // can fail. Only the Python binding turns it into an exception.
-#ifndef DROVIK_QUANTITY_DROVIK_ERROR_H_
-#define DROVIK_QUANTITY_DROVIK_ERROR_H_
+#ifndef DROVIK_ERROR_DROVIK_ERROR_H_
+#define DROVIK_ERROR_DROVIK_ERROR_H_
 
 #include <string>
 
@@ -85,4 +85,4 @@ inline Unexpected<DrovikError> fail(DrovikError error) {
 
 }  // namespace drovik
 
-#endif  // DROVIK_QUANTITY_DROVIK_ERROR_H_
+#endif  // DROVIK_ERROR_DROVIK_ERROR_H_
