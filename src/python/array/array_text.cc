@@ -33,8 +33,8 @@ bool append_values(TextBuffer& out, const ValueArray& array, std::size_t axis,
     if (summarise && extent > 2 * kEdgeItems && i == kEdgeItems) {
       if (axis + 1 == array.shape.ndim()) {
         out.append(" ...");
-      } else {
-        out.append("\n");
+      } else {  // as between rows: a blank line per axis below
+        out.append(array.shape.ndim() - axis - 1, '\n');
         out.append(axis + 1, ' ');
         out.append("...");
       }
