@@ -66,8 +66,10 @@ def test_every_number_type_in_every_layout_reads_as_numpy_casts_it(dtype, order,
     assert got.shape == expected.shape
     assert bits_of(flat(got)) == bits_of(expected.ravel().tolist())
     # The same values as an operand, read where they are.
+    with np.errstate(invalid="ignore"):  # a signalling NaN plus zero
+        sums = np.zeros(expected.shape) + expected
     assert bits_of(flat(DrovikArray(np.zeros(expected.shape)) + plain)) == bits_of(
-        (np.zeros(expected.shape) + expected).ravel().tolist())
+        sums.ravel().tolist())
 
 
 def test_exporters_without_strides_are_read_in_c_order():
@@ -328,3 +330,50 @@ def test_no_cache_keeps_a_long_unit_name_after_its_last_quantity():
     done = subprocess.run([sys.executable, "-c", LONG_NAME_FREED], capture_output=True,
                           text=True, timeout=120)
     assert done.stdout.strip() == "ok", done.stderr
+
+
+@needs_numpy
+@pytest.mark.parametrize("ufunc", [np.less, np.less_equal, np.equal, np.not_equal, np.greater,
+                                   np.greater_equal] if np else [])
+def test_comparisons_with_a_plain_array_on_the_left(ufunc):
+    # Unitless values in km/m: each is a thousand plain ones, equal ones included.
+    a = DrovikArray([1.0, 2.0, 3.0, math.nan], "km/m")
+    plain = np.array([2000.0, 2000.0, 2000.0, 2000.0])
+    assert ufunc(plain, a).tolist() == ufunc(plain, np.asarray(a) * 1000).tolist()
+    assert ufunc(a, plain).tolist() == ufunc(np.asarray(a) * 1000, plain).tolist()
+
+
+@needs_numpy
+@pytest.mark.parametrize("n", [1, 2, 7, 8, 9, 15, 16, 17, 127, 128, 129, 255, 256, 257, 1000,
+                               4095, 4096, 4097])
+def test_sums_at_the_pairwise_block_boundaries_are_numpys_bit_for_bit(n):
+    values = np.random.default_rng(n).standard_normal((3, n)) * 10.0 ** np.arange(3)[:, None]
+    a = DrovikArray(values, "m")
+    assert bits_of(flat(a.sum(axis=1))) == bits_of(np.sum(values, axis=1).tolist())
+    assert bits_of([a[1].sum().as_number()]) == bits_of([np.sum(values[1])])
+    assert bits_of([a[2].mean().as_number()]) == bits_of([np.mean(values[2])])
+
+
+def test_empty_reductions_and_axes_on_one_dimension():
+    empty = DrovikArray(struct.unpack("0d", b""), "m")
+    assert str(empty.sum()) == "0 [m]" and str(empty.mean()) == "NaN [m]"
+    assert str(DrovikArray._restore((0, 3), b"", "m").sum(axis=0)) == "[0 0 0] [m]"
+    assert str(DrovikArray._restore((3, 0), b"", "m").sum(axis=1)) == "[0 0 0] [m]"
+    with pytest.raises(ValueError, match="of no values"):
+        DrovikArray._restore((3, 0), b"", "m").max(axis=1)
+    line = DrovikArray([1.0, 2.0, 4.0], "s")
+    for axis in (0, -1):
+        assert str(line.sum(axis=axis)) == "7 [s]" and str(line.max(axis=axis)) == "4 [s]"
+    with pytest.raises(ValueError, match="axis -2 is out of bounds"):
+        line.sum(axis=-2)
+    for wrong in ("0", 1.0, [0]):
+        with pytest.raises(TypeError):
+            line.sum(axis=wrong)
+
+
+@pytest.mark.parametrize("text, named", [("kmx/hrx", "kmx"), ("m.zz/yy", "zz"),
+                                         ("m.s.foo2.bar", "foo"), ("m/s.qq.rr", "qq")])
+def test_the_strict_parser_names_the_first_bad_piece(text, named):
+    with pytest.raises(LookupError) as caught:
+        DrovikArray([1.0], text)
+    assert str(caught.value).startswith(f'"{named}" in "{text}" is not a unit')
