@@ -246,6 +246,32 @@ TEST(SavedUnits, CachesMustAgreeWithTheEntries) {
   EXPECT_FALSE(caches_agree_with_entries(slightly_wrong));
 }
 
+// Exponents as large as doubles hold may cancel: the collection is saved
+// with the history it needs, and checked against that; a subnormal power on
+// the way (pm**-13 * ym**13.4) needs none, the scale being compared as a
+// logarithm.
+TEST(SavedUnits, LargeCancelledHistoriesAreDeclaredAndAllowed) {
+  UnitCollection m = *from_unit_name("m"), ft = *from_unit_name("ft");
+  for (double e : {0x1p40, 0x1p60, 1e300}) {
+    UnitCollection made = div(mul(pow(m, e), pow(ft, 0.1)), pow(m, e));
+    EXPECT_FALSE(caches_agree_with_entries(made)) << e;
+    double history = history_needed(made);
+    EXPECT_GT(history, kPlainHistory) << e;
+    EXPECT_TRUE(caches_agree_with_entries(made, history)) << e;
+    EXPECT_FALSE(caches_agree_with_entries(made, history / 0x1p8)) << e;
+  }
+  UnitCollection pm = *from_unit_name("pm"), ym = *from_unit_name("ym");
+  UnitCollection tiny = mul(mul(pow(pm, -13), pow(ym, 6.7)), pow(ym, 6.7));
+  EXPECT_TRUE(caches_agree_with_entries(tiny));
+  EXPECT_EQ(history_needed(tiny), kPlainHistory);
+  UnitCollection slightly_wrong = m;  // a thousandth needs a history of 2^40
+  DimensionVector length = m.dimensions();
+  length[5] += 1e-3;
+  slightly_wrong.set_dimensions(length);
+  EXPECT_FALSE(caches_agree_with_entries(slightly_wrong, 0x1p36));
+  EXPECT_TRUE(caches_agree_with_entries(slightly_wrong, 0x1p40));
+}
+
 // The check both saved-state versions make accepts every collection that
 // products, quotients and powers build, large exponents that cancel included
 // (within one unit, J**e * J**-e, and across two of one dimension).

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "catalogue/spelling_hints.h"
 #include "unit/unit_text.h"
 
 namespace drovik {
@@ -149,6 +150,16 @@ TEST(StrictParsing, RefusesWhatTheForgivingParseDrops) {
       ASSERT_FALSE(strict) << text;
       EXPECT_EQ(strict.error().message(), error);
     }
+  }
+}
+
+// A hint that is not itself a unit would send a user from one refusal to
+// another.
+TEST(StrictParsing, EveryHintIsAUnit) {
+  for (const SpellingHint& hint : kSpellingHints) {
+    Result<UnitCollection> unit = from_unit_name_strictly(hint.catalogue);
+    EXPECT_TRUE(unit) << hint.written << " -> " << hint.catalogue;
+    EXPECT_FALSE(from_unit_name_strictly(hint.written)) << hint.written;
   }
 }
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <optional>
+#include <span>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -10,6 +14,7 @@
 #include "array/array_comparison.h"
 #include "array/array_indexing.h"
 #include "array/array_operations.h"
+#include "array/strided_values.h"
 #include "quantity/conversion.h"
 #include "quantity/quantity_arithmetic.h"
 #include "quantity/quantity_rounding.h"
@@ -74,6 +79,98 @@ TEST(ArrayShapes, SizesWhoseBytesOverflowAreRefused) {
   Result<ArrayShape> deep = ArrayShape::of(std::vector<std::size_t>(1000000, 1));
   ASSERT_FALSE(deep);  // the message does not spell a million extents
   EXPECT_EQ(deep.error().message(), "an array of shape of 1000000 dimensions does not fit in memory");
+}
+
+// Every format a buffer may name for one real number, in every byte order:
+// '@' and '^' (unaligned) are this machine's sizes, the others standard ones.
+TEST(StridedValues, FormatsNameTheirElementTypes) {
+  using Kind = ElementType::Kind;
+  bool little = std::endian::native == std::endian::little;
+  struct Case {
+    const char* format;
+    std::optional<ElementType> type;
+  };
+  const Case cases[] = {
+      {"d", ElementType{Kind::kFloat, 8, false}},
+      {"^d", ElementType{Kind::kFloat, 8, false}},
+      {"<e", ElementType{Kind::kFloat, 2, !little}},
+      {">e", ElementType{Kind::kFloat, 2, little}},
+      {"!f", ElementType{Kind::kFloat, 4, little}},
+      {"=l", ElementType{Kind::kSigned, 4, false}},
+      {"@l", ElementType{Kind::kSigned, sizeof(long), false}},
+      {"^L", ElementType{Kind::kUnsigned, sizeof(long), false}},
+      {">q", ElementType{Kind::kSigned, 8, little}},
+      {"?", ElementType{Kind::kBool, 1, false}},
+      {"^n", ElementType{Kind::kSigned, sizeof(std::size_t), false}},
+      {"=n", std::nullopt},
+      {"Zd", std::nullopt},
+      {"2d", std::nullopt},
+      {"", std::nullopt},
+      {"^", std::nullopt},
+      {"g", std::nullopt},
+  };
+  for (const Case& c : cases) {
+    std::optional<ElementType> type = element_type_of(c.format);
+    ASSERT_EQ(type.has_value(), c.type.has_value()) << c.format;
+    if (!type) continue;
+    EXPECT_EQ(type->kind, c.type->kind) << c.format;
+    EXPECT_EQ(type->size, c.type->size) << c.format;
+    EXPECT_EQ(type->swapped, c.type->swapped) << c.format;
+  }
+}
+
+// Half floats, read in both byte orders: subnormals exactly, NaNs with their
+// sign and payload where numpy's astype('f8') puts them.
+TEST(StridedValues, HalfFloatsKeepEveryValueAndNaNPayload) {
+  const std::pair<std::uint16_t, std::uint64_t> cases[] = {
+      {0x0001, 0x3E70000000000000},  // the smallest subnormal, 2^-24
+      {0x03FF, 0x3F0FF80000000000},  // the largest subnormal
+      {0x8000, 0x8000000000000000},  // -0
+      {0x7C00, 0x7FF0000000000000},  // inf
+      {0x7E00, 0x7FF8000000000000},  // quiet NaN
+      {0x7C01, 0x7FF0040000000000},  // signalling NaN, payload 1
+      {0xFE37, 0xFFF8DC0000000000},  // negative quiet NaN with a payload
+      {0x3C00, 0x3FF0000000000000},  // 1
+  };
+  for (bool swapped : {false, true}) {
+    for (const auto& [half, expected] : cases) {
+      std::uint16_t stored = swapped ? static_cast<std::uint16_t>(half << 8 | half >> 8) : half;
+      std::byte bytes[2];
+      std::memcpy(bytes, &stored, 2);
+      ArrayShape one = *ArrayShape::of(std::vector<std::size_t>{1});
+      std::ptrdiff_t stride = 2;
+      Values values = strided_values(bytes, ElementType{ElementType::Kind::kFloat, 2, swapped},
+                                     one, std::span(&stride, 1));
+      EXPECT_EQ(std::bit_cast<std::uint64_t>(values[0]), expected) << std::hex << half;
+    }
+  }
+}
+
+// Strides of any sign, the last axis not the fastest, a zero stride.
+TEST(StridedValues, EveryLayoutIsReadInCOrder) {
+  std::int32_t grid[3][4];
+  for (int i = 0; i < 12; ++i) grid[i / 4][i % 4] = i;
+  auto* base = reinterpret_cast<const std::byte*>(&grid[0][0]);
+  ElementType int32{ElementType::Kind::kSigned, 4, false};
+  struct Case {
+    std::ptrdiff_t offset;
+    std::vector<std::size_t> extents;
+    std::vector<std::ptrdiff_t> strides;
+    std::vector<double> expected;
+  };
+  const Case cases[] = {
+      {0, {3, 4}, {16, 4}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11}},
+      {0, {4, 3}, {4, 16}, {0, 4, 8, 1, 5, 9, 2, 6, 10, 3, 7, 11}},       // transposed
+      {44, {3, 2}, {-16, -8}, {11, 9, 7, 5, 3, 1}},                       // reversed, strided
+      {4, {3, 2}, {16, 4}, {1, 2, 5, 6, 9, 10}},                          // column-sliced
+      {8, {2, 3}, {0, 16}, {2, 6, 10, 2, 6, 10}},                         // broadcast
+      {0, {2, 0, 3}, {48, 16, 4}, {}},
+  };
+  for (const Case& c : cases) {
+    Values values = strided_values(base + c.offset, int32, *ArrayShape::of(c.extents),
+                                   c.strides);
+    EXPECT_EQ(std::vector<double>(values.begin(), values.end()), c.expected) << c.offset;
+  }
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -338,6 +435,8 @@ TEST(ArrayIndexing, SelectsAsNumpyDoes) {
     std::string shape;  // or the error
     std::vector<double> values;
   };
+  std::string ones_61;  // the most new axes a 3-D array takes
+  for (int i = 0; i < 61; ++i) ones_61 += "1, ";
   const Case cases[] = {
       {{integer(1), integer(2), integer(3)}, "()", {23}},
       {{integer(-1), integer(0)}, "(4,)", {12, 13, 14, 15}},
@@ -351,6 +450,18 @@ TEST(ArrayIndexing, SelectsAsNumpyDoes) {
       {{all, all, all, integer(0)},
        "too many indices for array: array is 3-dimensional, but 4 were indexed", {}},
       {{ellipsis, ellipsis}, "an index can only have a single ellipsis ('...')", {}},
+      // A step far past the axis selects one value, whatever it is times the stride.
+      {{slice(0, PTRDIFF_MAX, std::ptrdiff_t{1} << 62)}, "(1, 3, 4)", {0, 1, 2, 3, 4, 5, 6, 7,
+                                                                      8, 9, 10, 11}},
+      {{slice(-1, PTRDIFF_MIN, PTRDIFF_MIN + 1), all, slice(-1, PTRDIFF_MIN, -(1LL << 62))},
+       "(1, 3, 1)", {15, 19, 23}},
+      {std::vector<IndexPiece>(61, new_axis), "(" + ones_61 + "2, 3, 4)", {}},
+      {std::vector<IndexPiece>(62, new_axis),
+       "number of dimensions must be within [0, 64], indexing result would have 65", {}},
+      {std::vector<IndexPiece>(62, integer(0)),
+       "too many indices for array: array is 3-dimensional, but 62 were indexed", {}},
+      {std::vector<IndexPiece>(1000000, new_axis),
+       "number of dimensions must be within [0, 64], indexing result would have 1000003", {}},
   };
   ValueArray a{shape_of({2, 3, 4}), {}, UnitRef(units_of("km"))};
   for (int i = 0; i < 24; ++i) a.values.push_back(i);
