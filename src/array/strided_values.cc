@@ -107,6 +107,15 @@ std::optional<ElementType> element_type_of(std::string_view format) {
   }
 }
 
+void c_order_strides(const ArrayShape& shape, std::ptrdiff_t itemsize,
+                     std::span<std::ptrdiff_t> out) {
+  std::ptrdiff_t stride = itemsize;
+  for (std::size_t axis = shape.ndim(); axis-- > 0;) {
+    out[axis] = stride;
+    stride *= static_cast<std::ptrdiff_t>(shape[axis]);
+  }
+}
+
 Values strided_values(const std::byte* base, ElementType type,
                                    const ArrayShape& shape,
                                    std::span<const std::ptrdiff_t> strides) {

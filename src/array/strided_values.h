@@ -29,6 +29,12 @@ struct ElementType {
 // structures, pointers, characters, objects).
 std::optional<ElementType> element_type_of(std::string_view format);
 
+// The strides of C order (the last axis fastest) for elements of `itemsize`
+// bytes, into `out` (one per axis): what a buffer that lends no strides
+// means.
+void c_order_strides(const ArrayShape& shape, std::ptrdiff_t itemsize,
+                     std::span<std::ptrdiff_t> out);
+
 // The elements at `base` + sum of index[k] * strides[k], in C order, each
 // converted to the double nearest it (64-bit integers beyond 2^53 round).
 Values strided_values(const std::byte* base, ElementType type,

@@ -31,6 +31,7 @@ const InternedUnit* unit_in(std::uint64_t slot) {
 
 // Collections published or about to be; only insertions write it.
 std::atomic<std::size_t> g_count{0};
+std::atomic<BeforePublishHook> g_before_publish{nullptr};
 
 // Two bits per published unit in one word of a small filter (a blocked Bloom
 // filter, 8 KB), set before the unit is published. Once the table is full,
@@ -134,6 +135,7 @@ const InternedUnit* intern(UnitCollection& units) {
         fresh = std::make_unique<InternedUnit>(std::move(units), hash);
         if (tag_of(reinterpret_cast<std::uintptr_t>(fresh.get())) != 0) return true;
         filter_word(hash).fetch_or(bits, std::memory_order_relaxed);
+        if (BeforePublishHook hook = g_before_publish.load(std::memory_order_relaxed)) hook();
       }
       std::uint64_t mine = reinterpret_cast<std::uintptr_t>(fresh.get()) | tag;
       if (slot.compare_exchange_strong(seen, mine, std::memory_order_acq_rel,
@@ -159,6 +161,10 @@ const InternedUnit* intern(UnitCollection& units) {
     g_count.fetch_sub(1, std::memory_order_relaxed);
   }
   return result;
+}
+
+void set_before_publish_hook(BeforePublishHook hook) {
+  g_before_publish.store(hook, std::memory_order_relaxed);
 }
 
 std::size_t interned_unit_count() { return g_count.load(std::memory_order_relaxed); }

@@ -77,6 +77,13 @@ const InternedUnit* intern(UnitCollection& units);
 std::uint64_t interned_hash(const UnitCollection& units);
 std::size_t interned_home_slot(std::uint64_t hash);
 
+// For tests: a function called once a new collection is built and about to
+// be published, so that a test can publish an identical one first and take
+// the path of a thread that lost that race, which real races reach only now
+// and then. nullptr (the default) calls nothing.
+using BeforePublishHook = void (*)();
+void set_before_publish_hook(BeforePublishHook hook);
+
 // How many collections the table holds, for tests and the guide's figures.
 std::size_t interned_unit_count();
 

@@ -132,6 +132,29 @@ TEST(SharedUnits, ThreadsPublishingTogetherShareOneCopy) {
   EXPECT_EQ(interned_unit_count(), before + kUnits);
 }
 
+// The path of a thread that loses the race to publish, taken every time: the
+// hook publishes an identical collection just before this thread's
+// compare-and-swap, which then finds it. The loser must get the winner's
+// copy and its own collection back, and give back the room it claimed.
+UnitRef g_published_first;
+
+TEST(SharedUnits, TheLoserOfARaceGetsTheWinnersCopy) {
+  set_before_publish_hook([] {
+    set_before_publish_hook(nullptr);  // the winner publishes unhindered
+    g_published_first = power_of_units(UnitRef(units_of("Gm")), 1.0 + 1.0 / 4096);
+  });
+  std::size_t before = interned_unit_count();
+  UnitCollection loser = pow(units_of("Gm"), 1.0 + 1.0 / 4096);
+  UnitCollection same = loser;
+  const InternedUnit* found = intern(loser);
+  set_before_publish_hook(nullptr);
+  ASSERT_NE(g_published_first.interned(), nullptr);
+  EXPECT_EQ(found, g_published_first.interned());
+  EXPECT_TRUE(identical(loser, same));  // its collection given back whole
+  EXPECT_EQ(interned_unit_count(), before + 1);
+  g_published_first = UnitRef();
+}
+
 // Families of collections programs make, and one a crafted pickle makes
 // (the same unit with its dimensions off in the last bits).
 std::map<std::string, std::vector<UnitCollection>> natural_families() {

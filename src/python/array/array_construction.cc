@@ -1,5 +1,6 @@
 #include "python/array/array_construction.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <string>
@@ -71,10 +72,10 @@ std::optional<ValueArray> from_buffer(PyObject* object, const std::optional<Unit
     return std::nullopt;
   }
   // No strides (ctypes lends none) means C order.
-  std::ptrdiff_t stride = view.itemsize;
-  for (std::size_t axis = ndim; axis-- > 0;) {
-    strides[axis] = view.strides ? view.strides[axis] : stride;
-    stride *= static_cast<std::ptrdiff_t>(extents[axis]);
+  if (view.strides == nullptr) {
+    c_order_strides(*shape, view.itemsize, std::span(strides, ndim));
+  } else {
+    std::copy(view.strides, view.strides + ndim, strides);
   }
   Values values =
       strided_values(static_cast<const std::byte*>(view.buf), *type, *shape,
