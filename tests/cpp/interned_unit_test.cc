@@ -139,13 +139,14 @@ TEST(SharedUnits, ThreadsPublishingTogetherShareOneCopy) {
 UnitRef g_published_first;
 
 TEST(SharedUnits, TheLoserOfARaceGetsTheWinnersCopy) {
+  UnitRef gm(units_of("Gm"));  // shared before counting, as the hook shares it too
+  UnitCollection loser = pow(units_of("Gm"), 1.0 + 1.0 / 4096);
+  UnitCollection same = loser;
+  std::size_t before = interned_unit_count();
   set_before_publish_hook([] {
     set_before_publish_hook(nullptr);  // the winner publishes unhindered
     g_published_first = power_of_units(UnitRef(units_of("Gm")), 1.0 + 1.0 / 4096);
   });
-  std::size_t before = interned_unit_count();
-  UnitCollection loser = pow(units_of("Gm"), 1.0 + 1.0 / 4096);
-  UnitCollection same = loser;
   const InternedUnit* found = intern(loser);
   set_before_publish_hook(nullptr);
   ASSERT_NE(g_published_first.interned(), nullptr);
