@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/keyed_hash.h"
 #include "catalogue/prefix_table.h"
 #include "catalogue/unit_table.h"
 #include "test_helpers.h"
@@ -130,6 +131,19 @@ TEST(SharedUnits, ThreadsPublishingTogetherShareOneCopy) {
     for (int t = 1; t < kThreads; ++t) ASSERT_EQ(seen[t][i], seen[0][i]) << i;
   }
   EXPECT_EQ(interned_unit_count(), before + kUnits);
+}
+
+// The secret's four words are drawn apart: two equal words would cancel in
+// the hash's xors (word ^ k1 ^ state against k2), letting crafted keys collide
+// whatever the secret is.
+TEST(SharedUnits, TheHashKeysWordsDiffer) {
+  const auto& words = process_hash_key().words;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    EXPECT_NE(words[i], 0u);
+    for (std::size_t j = i + 1; j < words.size(); ++j) EXPECT_NE(words[i], words[j]) << i << j;
+  }
+  // And the hash depends on the order of its words.
+  EXPECT_NE(KeyedHash().add(1).add(2).finish(), KeyedHash().add(2).add(1).finish());
 }
 
 // The path of a thread that loses the race to publish, taken every time: the
