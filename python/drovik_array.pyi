@@ -1,7 +1,7 @@
 """Many quantities in one unit: DrovikArray."""
 from collections.abc import Buffer, Iterator
 from types import EllipsisType
-from typing import Any, Final, SupportsIndex, TypeAlias, final, overload
+from typing import Any, Final, Literal, SupportsIndex, TypeAlias, final, overload
 
 from drovik import Drovik
 
@@ -9,6 +9,8 @@ __all__: Final = ["DrovikArray"]
 
 # Nested lists or tuples of numbers, or of quantities.
 _Nested: TypeAlias = float | Drovik | list[Any] | tuple[Any, ...]
+# The axes a reduction runs along.
+_Axes: TypeAlias = SupportsIndex | tuple[SupportsIndex, ...]
 # What an operator takes beside an array.
 _Operand: TypeAlias = DrovikArray | Drovik | float | Buffer
 # The plain values: a numpy array when numpy can be imported, else a
@@ -55,28 +57,27 @@ class DrovikArray:
     def as_base_units(self) -> DrovikArray:
         """The array in the eight base units."""
     @overload
-    def sum(self, axis: None = None) -> Drovik:
-        """The pairwise sum of the values (a Drovik), or along one axis (a
-        DrovikArray); NaN propagates."""
+    def sum(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+        """The sum of the values (a Drovik), or along the axes axis names
+        (an int or a tuple: a DrovikArray; a Drovik when no axis is left),
+        numpy's figures; NaN propagates."""
     @overload
-    def sum(self, axis: SupportsIndex) -> DrovikArray: ...
+    def sum(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
     @overload
-    def mean(self, axis: None = None) -> Drovik:
+    def mean(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
         """The sum divided by the count, in the array's unit."""
     @overload
-    def mean(self, axis: SupportsIndex) -> DrovikArray: ...
+    def mean(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
     @overload
-    def min(self, axis: None = None) -> Drovik:
-        """The smallest value, NaN if any is NaN; ValueError for an empty
-        array."""
+    def min(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+        """The smallest value, NaN if any is NaN; ValueError for no values."""
     @overload
-    def min(self, axis: SupportsIndex) -> DrovikArray: ...
+    def min(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
     @overload
-    def max(self, axis: None = None) -> Drovik:
-        """The largest value, NaN if any is NaN; ValueError for an empty
-        array."""
+    def max(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+        """The largest value, NaN if any is NaN; ValueError for no values."""
     @overload
-    def max(self, axis: SupportsIndex) -> DrovikArray: ...
+    def max(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
     def __neg__(self) -> DrovikArray: ...
     def __pos__(self) -> DrovikArray: ...
     def __abs__(self) -> DrovikArray: ...

@@ -143,76 +143,16 @@ ValueArray round_sfig(const ValueArray& array, std::int32_t n_sig_figs) {
   return rounded(array, [&](const Drovik& q) { return round_sfig(q, n_sig_figs); });
 }
 
-namespace {
-
-// The reduction of n values, of which the caller made sure there is at least
-// one for a minimum or a maximum.
-double reduced(std::span<const double> values, Reduction reduction) {
-  switch (reduction) {
-    case Reduction::kSum: return pairwise_sum(values);
-    case Reduction::kMean: return pairwise_sum(values) / static_cast<double>(values.size());
-    case Reduction::kMin:
-    case Reduction::kMax: {
-      double best = values[0];
-      for (double v : values) {
-        if (v != v) return v;  // a NaN decides
-        best = reduction == Reduction::kMin ? (v < best ? v : best) : (v > best ? v : best);
-      }
-      return best;
-    }
-  }
-  return 0.0;
-}
-
-const char* reduction_name(Reduction reduction) {
-  return reduction == Reduction::kMin ? "min" : "max";
-}
-
-}  // namespace
-
 Result<ValueArray> reduce(const ValueArray& array, Reduction reduction,
                           std::optional<std::size_t> axis) {
-  const ArrayShape& shape = array.shape;
-  if (axis && *axis >= shape.ndim()) {
+  if (!axis) return reduce(array, reduction, ReducedAxes::all(array.shape.ndim()));
+  if (*axis >= array.shape.ndim()) {
     return fail(DrovikError::axis_out_of_range(std::to_string(*axis),
-                                               std::to_string(shape.ndim())));
+                                               std::to_string(array.shape.ndim())));
   }
-  std::size_t extent = axis ? shape[*axis] : shape.size();
-  bool ordered = reduction == Reduction::kMin || reduction == Reduction::kMax;
-  if (ordered && extent == 0) {
-    return fail(DrovikError::empty_reduction(reduction_name(reduction)));
-  }
-  if (!axis) {
-    Values out(1);
-    out[0] = reduced(array.values, reduction);
-    return ValueArray{ArrayShape(), std::move(out), array.unit};
-  }
-  // The values along the axis lie `inner` apart; outer blocks of extent *
-  // inner values follow one another.
-  std::size_t inner = 1, outer = 1;
-  std::vector<std::size_t> kept;
-  for (std::size_t k = 0; k < shape.ndim(); ++k) {
-    if (k == *axis) continue;
-    kept.push_back(shape[k]);
-    (k < *axis ? outer : inner) *= shape[k];
-  }
-  Result<ArrayShape> result_shape = ArrayShape::of(kept);
-  if (!result_shape) return fail(std::move(result_shape).error());
-  Values out(outer * inner);
-  Values run(inner == 1 ? 0 : extent);
-  for (std::size_t o = 0; o < outer; ++o) {
-    const double* block = array.values.data() + o * extent * inner;
-    for (std::size_t i = 0; i < inner; ++i) {
-      // Along the last axis the values already lie side by side.
-      std::span<const double> along(block, extent);
-      if (inner > 1) {
-        for (std::size_t k = 0; k < extent; ++k) run[k] = block[k * inner + i];
-        along = run;
-      }
-      out[o * inner + i] = reduced(along, reduction);
-    }
-  }
-  return ValueArray{std::move(*result_shape), std::move(out), array.unit};
+  ReducedAxes axes;
+  axes.along[*axis] = true;
+  return reduce(array, reduction, axes);
 }
 
 }  // namespace drovik

@@ -48,12 +48,30 @@ ValueArray power(const ValueArray& base, double exponent);
 ValueArray round_digits(const ValueArray& array, std::optional<std::int32_t> ndigits);
 ValueArray round_sfig(const ValueArray& array, std::int32_t n_sig_figs);
 
-// Reductions in the array's unit, over every value (no axis: a result of
-// shape ()) or along one axis (a result without that axis); AxisOutOfRange
-// for an axis the array does not have. Sums are pairwise (see below), means
-// the sum divided by the count; the minimum and maximum of values holding a
-// NaN are NaN, and of no values EmptyReduction.
+// Reductions in the array's unit along a set of axes: each reduced axis
+// leaves the result, or stays with extent 1 when `keep_dimensions` (numpy's
+// keepdims); no axis reduced gives the values as they are, after the same
+// arithmetic. The figures are numpy's, bit for bit, in numpy's order of
+// operations: each result starts at 0.0 (so a sum of -0.0 is 0.0) and adds,
+// row after row in C order, the pairwise sum of each run along the last
+// axis when that axis is reduced, or each value when it is kept; axes next
+// to each other that are both reduced, or both kept, act as one. Means are
+// those sums divided by the count; the minimum and maximum of values holding
+// a NaN are its first NaN, and of no values EmptyReduction.
 enum class Reduction { kSum, kMean, kMin, kMax };
+struct ReducedAxes {
+  bool along[kMaxDimensions] = {};
+
+  static ReducedAxes all(std::size_t ndim) {
+    ReducedAxes axes;
+    for (std::size_t k = 0; k < ndim; ++k) axes.along[k] = true;
+    return axes;
+  }
+};
+Result<ValueArray> reduce(const ValueArray& array, Reduction reduction, const ReducedAxes& axes,
+                          bool keep_dimensions = false);
+// Over every value (no axis: a result of shape ()) or along one axis;
+// AxisOutOfRange for an axis the array does not have.
 Result<ValueArray> reduce(const ValueArray& array, Reduction reduction,
                           std::optional<std::size_t> axis);
 

@@ -347,6 +347,29 @@ TEST(ArrayOperations, PairwiseSumsAreAsAccurateAsNumpys) {
 // Along an axis, each result is the reduction of the values that axis runs
 // through, as numpy lays them out; errors for a missing axis and for the
 // minimum of nothing.
+// numpy's order of additions: down an outer axis one row after another,
+// along the last axis pairwise. 1e16 absorbs each 1 added to it alone, but
+// not the pairs and fours a pairwise sum makes first.
+TEST(ArrayOperations, ReductionsAddInNumpysOrder) {
+  const double column[] = {1e16, 1, 1, 1, 1, 1, 1, 1, -1e16};
+  ValueArray tall{shape_of({9, 2}), {}, UnitRef(units_of("m"))};
+  ValueArray wide{shape_of({2, 9}), {}, UnitRef(units_of("m"))};
+  for (double v : column) tall.values.insert(tall.values.end(), {v, -0.0});
+  for (int row = 0; row < 2; ++row) wide.values.insert(wide.values.end(), column, column + 9);
+  Result<ValueArray> down = reduce(tall, Reduction::kSum, std::size_t{0});
+  Result<ValueArray> along = reduce(wide, Reduction::kSum, std::size_t{1});
+  ASSERT_TRUE(down && along);
+  EXPECT_EQ(down->values[0], 0.0);
+  EXPECT_FALSE(std::signbit(down->values[1]));  // 0.0 + -0.0 + ...: numpy's 0.0
+  EXPECT_EQ(along->values[0], 6.0);
+  EXPECT_EQ(along->values[1], 6.0);
+  ReducedAxes both = ReducedAxes::all(2);
+  Result<ValueArray> kept = reduce(tall, Reduction::kMax, both, true);
+  ASSERT_TRUE(kept);
+  EXPECT_EQ(shape_text(kept->shape), "(1, 1)");
+  EXPECT_EQ(kept->values[0], 1e16);
+}
+
 TEST(ArrayOperations, ReductionsAlongAnAxis) {
   ValueArray a{shape_of({2, 3, 2}), {}, UnitRef(units_of("km"))};
   for (int i = 0; i < 12; ++i) a.values.push_back(i * 1.5);

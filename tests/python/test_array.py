@@ -2,6 +2,7 @@
 computing with them, each element as a Drovik would."""
 import array
 import copy
+import itertools
 import math
 import operator
 import pickle
@@ -293,6 +294,45 @@ def test_reductions_keep_the_unit(reduction, axis, text):
     result = getattr(a, reduction)(axis=axis)
     assert str(result) == text
     assert type(result) is (Drovik if axis is None else DrovikArray)
+
+
+@needs_numpy
+@pytest.mark.parametrize("shape", [(300, 7), (5, 3, 40), (2000, 3), (3, 2000), (4, 1, 5),
+                                   (2, 3, 4, 5), (10,), ()])
+def test_reductions_along_any_axes_are_numpys_bit_for_bit(shape):
+    rng = np.random.default_rng(len(shape))
+    plain = rng.standard_normal(shape) * 10.0 ** rng.integers(-3, 3, shape)
+    plain.flat[::7] = -0.0
+    a = DrovikArray(plain, "m")
+    ndim = len(shape)
+    choices = [None, ()] + [c for r in range(1, ndim + 1)
+                            for c in itertools.combinations(range(-ndim, 0), r)]
+    for axes, name, keepdims in itertools.product(choices, ["sum", "mean", "min", "max"],
+                                                  [False, True]):
+        expected = np.asarray(getattr(np, name)(plain, axis=axes, keepdims=keepdims))
+        got = getattr(a, name)(axis=axes, keepdims=keepdims)
+        assert type(got) is (Drovik if expected.ndim == 0 else DrovikArray)
+        values = np.asarray(got.as_number())
+        assert values.shape == expected.shape and values.tobytes() == expected.tobytes(), (
+            axes, name, keepdims)
+
+
+def test_reductions_take_tuples_of_axes_and_keep_dimensions():
+    a = DrovikArray([[[1.0, 2.0], [3.0, 4.0]], [[5.0, 6.0], [7.0, 8.0]]], "km")
+    assert str(a.sum(axis=(0, 2))) == "[14 22] [km]"
+    assert str(a.max(axis=(-1, 0), keepdims=True)) == "[[[6]\n  [8]]] [km]"
+    assert a.mean(axis=(0, 1, 2)) == Drovik.unit("km") * 4.5
+    assert a.sum(keepdims=True).shape == (1, 1, 1) and a.min(axis=()).shape == (2, 2, 2)
+    for n in (1, 2, 8, 9, 200):  # numpy's sums of -0.0 are 0.0, whatever their length
+        assert str(DrovikArray([-0.0] * n, "m").sum()) == "0 [m]"
+    assert str(DrovikArray([[-0.0, 1.0]] * 3, "m").sum(axis=0)) == "[0 3] [m]"
+    with pytest.raises(ValueError, match="^duplicate value in 'axis'$"):
+        a.sum(axis=(1, -2))
+    with pytest.raises(ValueError, match="axis 3 is out of bounds"):
+        a.min(axis=(0, 3))
+    with pytest.raises(ValueError, match="^max\\(\\) of no values$"):
+        DrovikArray._restore((2, 0), b"", "m").max(axis=(0, 1))
+    assert str(DrovikArray._restore((2, 0), b"", "m").max(axis=0, keepdims=True)) == "[] [m]"
 
 
 def test_reductions_propagate_nan_and_refuse_what_they_cannot_do():

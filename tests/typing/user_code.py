@@ -43,7 +43,9 @@ def readings_in_metres(readings_km: list[float]) -> list[str]:
     assert_type(readings + Drovik.unit("m"), DrovikArray)
     assert_type(readings.shape, tuple[int, ...])
     assert_type(readings.sum(), Drovik)
-    assert_type(readings.max(axis=0), DrovikArray)
+    # A Drovik when no axis is left (a 1-d array along axis 0), as numpy gives a scalar.
+    assert_type(readings.max(axis=0, keepdims=True), DrovikArray | Drovik)
+    assert_type(readings.mean(keepdims=False), Drovik)
     assert_type(readings ** 2, DrovikArray)
     assert_type(round(readings, 1), DrovikArray)
     assert_type(readings.round_sfig(2), DrovikArray)

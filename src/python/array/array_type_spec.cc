@@ -135,32 +135,57 @@ PyObject* as_base_units_method(PyObject* self, PyObject*) {
   return guarded([&] { return wrap_array(as_base_units(array_of(self))); });
 }
 
-// Reductions: a Drovik without an axis, a DrovikArray along one.
+// Reductions: along the axes `axis` names (an int, a tuple of ints, or None
+// for all), a Drovik when no axis is left, a DrovikArray otherwise.
+
+std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
+  Py_ssize_t given = PyNumber_AsSsize_t(item, PyExc_OverflowError);
+  if (given == -1 && PyErr_Occurred()) return std::nullopt;
+  auto signed_ndim = static_cast<Py_ssize_t>(ndim);
+  // Negative axes count from the end, as numpy's do.
+  if (given < -signed_ndim || given >= signed_ndim) {
+    raise_error(DrovikError::axis_out_of_range(std::to_string(given), std::to_string(ndim)));
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(given < 0 ? given + signed_ndim : given);
+}
+
+std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim) {
+  if (axis == Py_None) return ReducedAxes::all(ndim);
+  ReducedAxes axes;
+  if (!PyTuple_Check(axis)) {
+    std::optional<std::size_t> k = axis_index(axis, ndim);
+    if (!k) return std::nullopt;
+    axes.along[*k] = true;
+    return axes;
+  }
+  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(axis); ++i) {
+    std::optional<std::size_t> k = axis_index(PyTuple_GET_ITEM(axis, i), ndim);
+    if (!k) return std::nullopt;
+    if (axes.along[*k]) {
+      PyErr_SetString(PyExc_ValueError, "duplicate value in 'axis'");
+      return std::nullopt;
+    }
+    axes.along[*k] = true;
+  }
+  return axes;
+}
 
 template <Reduction kind>
 PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
-    static const char* names[] = {"axis", nullptr};
+    static const char* names[] = {"axis", "keepdims", nullptr};
     PyObject* axis_object = Py_None;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O", const_cast<char**>(names),
-                                     &axis_object)) {
+    int keepdims = 0;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|Op", const_cast<char**>(names),
+                                     &axis_object, &keepdims)) {
       return nullptr;
     }
     const ValueArray& array = array_of(self);
-    std::optional<std::size_t> axis;
-    if (axis_object != Py_None) {
-      Py_ssize_t given = PyNumber_AsSsize_t(axis_object, PyExc_OverflowError);
-      if (given == -1 && PyErr_Occurred()) return nullptr;
-      auto ndim = static_cast<Py_ssize_t>(array.shape.ndim());
-      // Negative axes count from the end, as numpy's do.
-      if (given < -ndim || given >= ndim) {
-        return raise_error(DrovikError::axis_out_of_range(std::to_string(given),
-                                                          std::to_string(ndim)));
-      }
-      axis = static_cast<std::size_t>(given < 0 ? given + ndim : given);
-    }
-    Result<ValueArray> result = reduce(array, kind, axis);
-    if (!result || axis) return to_python(std::move(result));
+    std::optional<ReducedAxes> axes = reduced_axes(axis_object, array.shape.ndim());
+    if (!axes) return nullptr;
+    Result<ValueArray> result = reduce(array, kind, *axes, keepdims != 0);
+    if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
     return wrap(Drovik{result->values[0], std::move(result->unit)});
   });
 }
@@ -171,16 +196,18 @@ PyCFunction as_function(PyObject* (*method)(PyObject*, PyObject*, PyObject*)) {
 
 PyMethodDef kMethods[] = {
     {"sum", as_function(reduction_method<Reduction::kSum>), METH_VARARGS | METH_KEYWORDS,
-     "sum($self, axis=None)\n--\n\nThe pairwise sum of the values (a Drovik), or along one "
-     "axis (a DrovikArray); NaN propagates."},
+     "sum($self, axis=None, keepdims=False)\n--\n\nThe sum of the values (a Drovik), or "
+     "along the axes axis names (an int or a tuple: a DrovikArray), numpy's figures; NaN "
+     "propagates."},
     {"mean", as_function(reduction_method<Reduction::kMean>), METH_VARARGS | METH_KEYWORDS,
-     "mean($self, axis=None)\n--\n\nThe sum divided by the count, in the array's unit."},
+     "mean($self, axis=None, keepdims=False)\n--\n\nThe sum divided by the count, in the "
+     "array's unit."},
     {"min", as_function(reduction_method<Reduction::kMin>), METH_VARARGS | METH_KEYWORDS,
-     "min($self, axis=None)\n--\n\nThe smallest value, NaN if any is NaN; ValueError for an "
-     "empty array."},
+     "min($self, axis=None, keepdims=False)\n--\n\nThe smallest value, NaN if any is NaN; "
+     "ValueError for no values."},
     {"max", as_function(reduction_method<Reduction::kMax>), METH_VARARGS | METH_KEYWORDS,
-     "max($self, axis=None)\n--\n\nThe largest value, NaN if any is NaN; ValueError for an "
-     "empty array."},
+     "max($self, axis=None, keepdims=False)\n--\n\nThe largest value, NaN if any is NaN; "
+     "ValueError for no values."},
     {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
      METH_FASTCALL | METH_KEYWORDS,
      "as_number($self, unit=None)\n--\n\nThe plain values, converted into unit when one is "
