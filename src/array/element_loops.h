@@ -49,8 +49,9 @@ inline Strides strides_for(const ArrayShape& operand, const ArrayShape& result) 
 // out[i] = combine(x[i * sx], y[i * sy]) for i < n, with sx and sy 0 or 1:
 // each case its own loop, so that the compiler vectorises every one.
 template <class Out, class Combine>
-DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const double* y, std::size_t sy, Out* out,
-                 std::size_t n, Combine combine) {
+[[gnu::always_inline]] inline void combine_run_body(const double* x, std::size_t sx,
+                                                    const double* y, std::size_t sy, Out* out,
+                                                    std::size_t n, Combine combine) {
   if (sx == 1 && sy == 1) {
     for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], y[i]);
   } else if (sx == 1) {
@@ -65,32 +66,116 @@ DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const dou
   }
 }
 
+template <class Out, class Combine>
+DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const double* y,
+                                      std::size_t sy, Out* out, std::size_t n, Combine combine) {
+  combine_run_body(x, sx, y, sy, out, n, combine);
+}
+
+// `rows` runs of `n` results, one after another in `out`; each row's
+// operands start `x_row` and `y_row` values after the last's. One call for
+// all of them, so a short row costs no call of its own.
+template <class Out, class Combine>
+DROVIK_VECTOR_WIDTHS void combine_rows(const double* x, std::size_t x_row, std::size_t sx,
+                                       const double* y, std::size_t y_row, std::size_t sy,
+                                       Out* out, std::size_t rows, std::size_t n,
+                                       Combine combine) {
+  for (std::size_t r = 0; r < rows; ++r) {
+    combine_run_body(x + r * x_row, sx, y + r * y_row, sy, out + r * n, n, combine);
+  }
+}
+
+// One axis of an element-wise walk: its extent and how far one step along
+// it moves each operand, in values (0 along an axis it is repeated on).
+struct WalkAxis {
+  std::size_t extent;
+  std::size_t step_a;
+  std::size_t step_b;
+};
+
+// The result's axes in C order, extent-1 axes left out, neighbours merged
+// where both operands step across them as across one axis (the result is
+// always C-ordered): a (300000, 3) pair walks as 900000 values.
+inline std::size_t element_walk(const ArrayShape& a, const ArrayShape& b, const ArrayShape& shape,
+                                WalkAxis* walk) {
+  Strides sa = strides_for(a, shape), sb = strides_for(b, shape);
+  WalkAxis reversed[kMaxDimensions];
+  std::size_t count = 0;
+  for (std::size_t k = shape.ndim(); k-- > 0;) {
+    if (shape[k] == 1) continue;
+    WalkAxis axis{shape[k], sa.along[k], sb.along[k]};
+    WalkAxis* inner = count > 0 ? &reversed[count - 1] : nullptr;
+    if (inner != nullptr && axis.step_a == inner->step_a * inner->extent &&
+        axis.step_b == inner->step_b * inner->extent) {
+      inner->extent *= axis.extent;
+    } else {
+      reversed[count++] = axis;
+    }
+  }
+  for (std::size_t k = 0; k < count; ++k) walk[k] = reversed[count - 1 - k];
+  return count;
+}
+
+// A short row that one operand repeats down the rows, copied side by side
+// often enough that blocks of rows combine as one long run.
+inline constexpr std::size_t kShortRow = 64, kTiledValues = 512;
+
+// `rows` rows of `inner` values: x's rows follow one another (x_row ==
+// inner), y repeats one row (y_row == 0), or the other way round.
+template <class Out, class Combine>
+void combine_tiled(const double* x, std::size_t x_row, const double* y, Out* out,
+                   std::size_t rows, std::size_t inner, Combine combine) {
+  bool x_repeats = x_row == 0;
+  const double* row = x_repeats ? x : y;
+  double tile[kTiledValues + kShortRow];
+  std::size_t tiled_rows = (kTiledValues + inner - 1) / inner;
+  for (std::size_t r = 0; r < tiled_rows; ++r) {
+    for (std::size_t i = 0; i < inner; ++i) tile[r * inner + i] = row[i];
+  }
+  for (std::size_t r = 0; r < rows; r += tiled_rows) {
+    std::size_t n = (rows - r < tiled_rows ? rows - r : tiled_rows) * inner;
+    const double* full = (x_repeats ? y : x) + r * inner;
+    combine_run(x_repeats ? tile : full, 1, x_repeats ? full : tile, 1, out + r * inner, n,
+                combine);
+  }
+}
+
 // The elements of `combine` applied to a and b broadcast together, in a
-// result of shape `shape` (which broadcast() gave for them): runs along the
-// last axis, the other axes counted like an odometer.
+// result of shape `shape` (which broadcast() gave for them): the two
+// innermost merged axes in one call, the others counted like an odometer.
 template <class Out, class Combine>
 std::vector<Out, UninitialisedAllocator<Out>> combined(const ValueArray& a, const ValueArray& b,
                                                        const ArrayShape& shape, Combine combine) {
   std::vector<Out, UninitialisedAllocator<Out>> out(shape.size());
   if (out.empty()) return out;
-  if (shape.ndim() == 0) {
-    out[0] = combine(a.values[0], b.values[0]);
+  WalkAxis walk[kMaxDimensions];
+  std::size_t n = element_walk(a.shape, b.shape, shape, walk);
+  const double *x = a.values.data(), *y = b.values.data();
+  if (n == 0) {
+    out[0] = combine(x[0], y[0]);
     return out;
   }
-  Strides sa = strides_for(a.shape, shape), sb = strides_for(b.shape, shape);
-  std::size_t last = shape.ndim() - 1, run = shape[last];
-  std::size_t index[kMaxDimensions] = {};
-  std::size_t at_a = 0, at_b = 0;
-  for (std::size_t done = 0; done < out.size(); done += run) {
-    combine_run(a.values.data() + at_a, sa.along[last], b.values.data() + at_b, sb.along[last],
-                out.data() + done, run, combine);
-    // The next run: carry through the axes before the last.
-    for (std::size_t axis = last; axis-- > 0;) {
-      at_a += sa.along[axis];
-      at_b += sb.along[axis];
-      if (++index[axis] < shape[axis]) break;
-      at_a -= sa.along[axis] * shape[axis];
-      at_b -= sb.along[axis] * shape[axis];
+  const WalkAxis inner = walk[n - 1];
+  const WalkAxis rows = n >= 2 ? walk[n - 2] : WalkAxis{1, 0, 0};
+  bool tiled = inner.extent < kShortRow && inner.step_a == 1 && inner.step_b == 1 &&
+               ((rows.step_a == inner.extent && rows.step_b == 0) ||
+                (rows.step_a == 0 && rows.step_b == inner.extent));
+  std::size_t outer = n >= 2 ? n - 2 : 0, index[kMaxDimensions] = {};
+  std::size_t at_a = 0, at_b = 0, block = rows.extent * inner.extent;
+  for (std::size_t done = 0; done < out.size(); done += block) {
+    if (tiled) {
+      combine_tiled(x + at_a, rows.step_a, y + at_b, out.data() + done, rows.extent,
+                    inner.extent, combine);
+    } else {
+      combine_rows(x + at_a, rows.step_a, inner.step_a, y + at_b, rows.step_b, inner.step_b,
+                   out.data() + done, rows.extent, inner.extent, combine);
+    }
+    for (std::size_t axis = outer; axis-- > 0;) {
+      at_a += walk[axis].step_a;
+      at_b += walk[axis].step_b;
+      if (++index[axis] < walk[axis].extent) break;
+      at_a -= walk[axis].step_a * walk[axis].extent;
+      at_b -= walk[axis].step_b * walk[axis].extent;
       index[axis] = 0;
     }
   }

@@ -202,10 +202,16 @@ ValueArray random_array(std::mt19937& random, const std::vector<std::size_t>& ex
   return ValueArray{shape, std::move(values), UnitRef(unit)};
 }
 
-// Extents of a shape and of one that broadcasts with it.
+// Extents of a shape and of one that broadcasts with it; now and then one
+// long axis, so that long runs, many short rows and blocks of repeated rows
+// all occur.
 std::pair<std::vector<std::size_t>, std::vector<std::size_t>> broadcastable(std::mt19937& random) {
   std::vector<std::size_t> a(random() % 4), b;
-  for (std::size_t& extent : a) extent = random() % 4;
+  bool long_axis = random() % 4 == 0;
+  for (std::size_t& extent : a) {
+    extent = random() % 4;
+    if (long_axis && random() % 2 == 0) extent = 100 + random() % 700, long_axis = false;
+  }
   std::size_t skip = random() % (a.size() + 1);
   for (std::size_t axis = skip; axis < a.size(); ++axis) {
     b.push_back(random() % 3 == 0 ? 1 : a[axis]);
