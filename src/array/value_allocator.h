@@ -9,6 +9,63 @@
 
 namespace drovik {
 
+// Freed blocks of values kept by the thread that freed them, for its next
+// arrays of the same size: a fresh block costs a page fault per 4 KiB on
+// first touch (about as much as the loop that fills it), a reused one none,
+// so a chain of operations on large arrays pays for its blocks once. At most
+// kBlocks blocks and kBytes bytes are kept per thread, each of kFrom bytes or
+// more (smaller ones come from the allocator's own free lists anyway); the
+// thread frees what it keeps when it ends.
+class BlockCache {
+ public:
+  static constexpr std::size_t kFrom = 256 * 1024, kBytes = 64 * 1024 * 1024, kBlocks = 4;
+
+  // A kept block of exactly `bytes`, or nullptr.
+  void* take(std::size_t bytes) {
+    for (std::size_t i = 0; i < count_; ++i) {
+      if (blocks_[i].bytes != bytes) continue;
+      void* block = blocks_[i].block;
+      held_ -= bytes;
+      blocks_[i] = blocks_[--count_];
+      return block;
+    }
+    return nullptr;
+  }
+
+  // Keeps `block` of `bytes`, making room by freeing the oldest blocks; false
+  // when it is too large to keep.
+  bool keep(void* block, std::size_t bytes) {
+    if (bytes > kBytes) return false;
+    while (count_ == kBlocks || held_ + bytes > kBytes) {
+      release(blocks_[0]);
+      held_ -= blocks_[0].bytes;
+      for (std::size_t i = 1; i < count_; ++i) blocks_[i - 1] = blocks_[i];
+      --count_;
+    }
+    blocks_[count_++] = Block{block, bytes};
+    held_ += bytes;
+    return true;
+  }
+
+  ~BlockCache() {
+    for (std::size_t i = 0; i < count_; ++i) release(blocks_[i]);
+  }
+
+  static constexpr std::align_val_t kAlignment{64};
+
+ private:
+  struct Block {
+    void* block;
+    std::size_t bytes;
+  };
+  static void release(const Block& b) { ::operator delete(b.block, kAlignment); }
+
+  Block blocks_[kBlocks] = {};
+  std::size_t count_ = 0, held_ = 0;
+};
+
+inline thread_local BlockCache t_block_cache;
+
 // Leaves new values uninitialised: resizing a vector of results writes each
 // value once, in the loop that computes it, instead of zeroing them first.
 // Blocks of a page or more start on a cache line, so that no vector store of
@@ -18,8 +75,8 @@ namespace drovik {
 template <class T>
 struct UninitialisedAllocator {
   using value_type = T;
-  static constexpr std::align_val_t kAlignment{64};
-  static constexpr std::size_t kAlignFrom = 4096;  // bytes
+  static constexpr std::align_val_t kAlignment = BlockCache::kAlignment;
+  static constexpr std::size_t kAlignFrom = 4096;  // bytes, at most BlockCache::kFrom
 
   UninitialisedAllocator() = default;
   template <class U>
@@ -28,11 +85,16 @@ struct UninitialisedAllocator {
   T* allocate(std::size_t n) {
     if (n > std::size_t(-1) / sizeof(T)) throw std::bad_array_new_length();
     std::size_t bytes = n * sizeof(T);
+    if (bytes >= BlockCache::kFrom) {
+      if (void* kept = t_block_cache.take(bytes)) return static_cast<T*>(kept);
+    }
     return static_cast<T*>(bytes >= kAlignFrom ? ::operator new(bytes, kAlignment)
                                                : ::operator new(bytes));
   }
   void deallocate(T* p, std::size_t n) noexcept {
-    if (n * sizeof(T) >= kAlignFrom) {
+    std::size_t bytes = n * sizeof(T);
+    if (bytes >= BlockCache::kFrom && t_block_cache.keep(p, bytes)) return;
+    if (bytes >= kAlignFrom) {
       ::operator delete(p, kAlignment);
     } else {
       ::operator delete(p);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -171,6 +172,43 @@ TEST(StridedValues, EveryLayoutIsReadInCOrder) {
                                    c.strides);
     EXPECT_EQ(std::vector<double>(values.begin(), values.end()), c.expected) << c.offset;
   }
+}
+
+// Freed blocks come back for arrays of their size only, and what a thread
+// keeps stays within its bounds.
+TEST(BlockCache, KeepsFewBlocksForTheirOwnSize) {
+  BlockCache cache;
+  constexpr std::size_t kSize = BlockCache::kFrom;
+  void* blocks[BlockCache::kBlocks + 1];
+  for (void*& block : blocks) block = ::operator new(kSize, BlockCache::kAlignment);
+  for (void* block : blocks) EXPECT_TRUE(cache.keep(block, kSize));  // the oldest is freed
+  EXPECT_EQ(cache.take(kSize + 8), nullptr);
+  std::vector<void*> taken;
+  while (void* block = cache.take(kSize)) taken.push_back(block);
+  ASSERT_EQ(taken.size(), BlockCache::kBlocks);
+  EXPECT_EQ(std::count(taken.begin(), taken.end(), blocks[0]), 0);  // freed to make room
+  void* huge = ::operator new(BlockCache::kBytes + 8, BlockCache::kAlignment);
+  EXPECT_FALSE(cache.keep(huge, BlockCache::kBytes + 8));
+  ::operator delete(huge, BlockCache::kAlignment);
+  void* half = ::operator new(BlockCache::kBytes / 2 + 8, BlockCache::kAlignment);
+  EXPECT_TRUE(cache.keep(taken[0], kSize));
+  EXPECT_TRUE(cache.keep(half, BlockCache::kBytes / 2 + 8));
+  EXPECT_TRUE(cache.keep(taken[1], BlockCache::kBytes / 2));  // frees the first two for room
+  EXPECT_EQ(cache.take(kSize), nullptr);
+  EXPECT_EQ(cache.take(BlockCache::kBytes / 2 + 8), nullptr);
+  EXPECT_EQ(cache.take(BlockCache::kBytes / 2), taken[1]);
+  for (std::size_t i = 1; i < taken.size(); ++i) ::operator delete(taken[i], BlockCache::kAlignment);
+}
+
+// A large array's block, freed, is the next one of its size on this thread.
+TEST(BlockCache, ArraysReuseTheBlocksOfArraysFreedBefore) {
+  const double* first = nullptr;
+  {
+    Values values(100000);
+    first = values.data();
+  }
+  Values again(100000);
+  EXPECT_EQ(again.data(), first);
 }
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
