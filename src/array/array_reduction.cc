@@ -3,6 +3,10 @@
 #include <cmath>
 #include <span>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "array/array_operations.h"
 #include "array/element_loops.h"
 
@@ -42,8 +46,67 @@ std::size_t walk_axes(const ArrayShape& shape, const ReducedAxes& axes, WalkAxis
   return count;
 }
 
+// The extreme of `held` and `v`: v when it is beyond held or NaN, unless
+// held is NaN already. One select, so that loops of it vectorise.
+template <bool kLargest>
+[[gnu::always_inline]] inline double pick(double held, double v) {
+  bool beyond = kLargest ? v > held : v < held;
+  return ((beyond || v != v) && held == held) ? v : held;
+}
+
+// The first NaN of n values, n at least 1, or the extreme of them all.
+template <bool kLargest>
+double extreme_scalar(const double* v, std::size_t n) {
+  double held = v[0];
+  for (std::size_t i = 1; i < n; ++i) held = pick<kLargest>(held, v[i]);
+  return held;
+}
+
+#if defined(__SSE2__)
+// The extreme of n values in sixteen lanes of pairs: maxpd and minpd keep
+// the lane's value when the new one is NaN or equal (so the first of equal
+// values stays, as v > held ? v : held keeps it), and NaNs are only noted;
+// a run that holds one is read again for its first NaN. Which of -0.0 and
+// 0.0 comes out when both are extremes is not promised (nor is it by numpy,
+// whose loops are as wide as the processor's).
+template <bool kLargest>
+DROVIK_VECTOR_WIDTHS double extreme_run(const double* v, std::size_t n) {
+  constexpr std::size_t kLanes = 8, kStep = 2 * kLanes;
+  if (n < 2 * kStep) return extreme_scalar<kLargest>(v, n);
+  __m128d lanes[kLanes], unordered[kLanes];
+  for (std::size_t j = 0; j < kLanes; ++j) {
+    lanes[j] = _mm_loadu_pd(v + 2 * j);
+    unordered[j] = _mm_cmpunord_pd(lanes[j], lanes[j]);
+  }
+  std::size_t i = kStep;
+  for (; i + kStep <= n; i += kStep) {
+    for (std::size_t j = 0; j < kLanes; ++j) {
+      __m128d next = _mm_loadu_pd(v + i + 2 * j);
+      lanes[j] = kLargest ? _mm_max_pd(next, lanes[j]) : _mm_min_pd(next, lanes[j]);
+      unordered[j] = _mm_or_pd(unordered[j], _mm_cmpunord_pd(next, next));
+    }
+  }
+  __m128d any = unordered[0];
+  for (std::size_t j = 1; j < kLanes; ++j) any = _mm_or_pd(any, unordered[j]);
+  if (_mm_movemask_pd(any) != 0) return extreme_scalar<kLargest>(v, n);
+  double held = v[0];
+  for (const __m128d& lane : lanes) {
+    double pair[2];
+    _mm_storeu_pd(pair, lane);
+    held = pick<kLargest>(pick<kLargest>(held, pair[0]), pair[1]);
+  }
+  for (; i < n; ++i) held = pick<kLargest>(held, v[i]);
+  return held;
+}
+#else
+template <bool kLargest>
+double extreme_run(const double* v, std::size_t n) {
+  return extreme_scalar<kLargest>(v, n);
+}
+#endif
+
 // How each reduction folds one more value, or one more run's result, into
-// what it holds; the first NaN met stays.
+// what it holds.
 struct Fold {
   Reduction reduction;
 
@@ -51,35 +114,45 @@ struct Fold {
     switch (reduction) {
       case Reduction::kSum:
       case Reduction::kMean: return held + v;
-      case Reduction::kMin: return held != held ? held : (v != v || v < held) ? v : held;
-      case Reduction::kMax: return held != held ? held : (v != v || v > held) ? v : held;
+      case Reduction::kMin: return pick<false>(held, v);
+      case Reduction::kMax: return pick<true>(held, v);
     }
     return held;
   }
 
   // A run of n side-by-side values, n at least 1.
   double run(const double* v, std::size_t n) const {
-    if (reduction == Reduction::kSum || reduction == Reduction::kMean) {
-      return pairwise_sum(std::span<const double>(v, n));
+    switch (reduction) {
+      case Reduction::kSum:
+      case Reduction::kMean: return pairwise_sum(std::span<const double>(v, n));
+      case Reduction::kMin: return extreme_run<false>(v, n);
+      case Reduction::kMax: return extreme_run<true>(v, n);
     }
-    double held = v[0];
-    for (std::size_t i = 1; i < n; ++i) held = (*this)(held, v[i]);
-    return held;
+    return 0.0;
   }
 };
 
 // The two innermost axes of the walk, `rows` of them `in_row` apart in the
 // array and `out_row` apart in the result, each row a run of `inner` values.
+// Each reduction has a loop of its own, without branches, so that the
+// compiler vectorises it.
 DROVIK_VECTOR_WIDTHS void fold_kept_rows(const double* in, std::size_t rows, std::size_t in_row,
                                          double* out, std::size_t out_row, std::size_t inner,
                                          Fold fold) {
   for (std::size_t r = 0; r < rows; ++r) {
     const double* from = in + r * in_row;
     double* to = out + r * out_row;
-    if (fold.reduction == Reduction::kSum || fold.reduction == Reduction::kMean) {
-      for (std::size_t i = 0; i < inner; ++i) to[i] = to[i] + from[i];
-    } else {
-      for (std::size_t i = 0; i < inner; ++i) to[i] = fold(to[i], from[i]);
+    switch (fold.reduction) {
+      case Reduction::kSum:
+      case Reduction::kMean:
+        for (std::size_t i = 0; i < inner; ++i) to[i] = to[i] + from[i];
+        break;
+      case Reduction::kMin:
+        for (std::size_t i = 0; i < inner; ++i) to[i] = pick<false>(to[i], from[i]);
+        break;
+      case Reduction::kMax:
+        for (std::size_t i = 0; i < inner; ++i) to[i] = pick<true>(to[i], from[i]);
+        break;
     }
   }
 }

@@ -414,6 +414,37 @@ TEST(ArrayOperations, ReductionsAddInNumpysOrder) {
   EXPECT_EQ(kept->values[0], 1e16);
 }
 
+// Minima and maxima of runs around the widths their loops work in, with a
+// NaN anywhere or none: NaN when there is one, else the extreme.
+TEST(ArrayOperations, ExtremesOfEveryLengthFindTheirNaN) {
+  std::mt19937 random(31);
+  std::normal_distribution<double> normal(0.0, 1e3);
+  for (std::size_t n : {1, 2, 15, 16, 17, 31, 32, 33, 47, 100, 1000, 4099}) {
+    for (std::size_t nan_at : {n, std::size_t{0}, n / 2, n - 1}) {
+      ValueArray a{shape_of({2, n}), {}, UnitRef(units_of("m"))};
+      for (std::size_t i = 0; i < 2 * n; ++i) a.values.push_back(normal(random));
+      if (nan_at < n) a.values[n + nan_at] = kNaN;
+      for (Reduction reduction : {Reduction::kMin, Reduction::kMax}) {
+        Result<ValueArray> along = reduce(a, reduction, std::size_t{1});
+        ASSERT_TRUE(along);
+        for (std::size_t row = 0; row < 2; ++row) {
+          const double* v = a.values.data() + row * n;
+          double expected = v[0];
+          for (std::size_t i = 0; i < n; ++i) {
+            if (v[i] != v[i]) expected = kNaN;
+            if (expected != expected) break;
+            expected = reduction == Reduction::kMax ? std::max(expected, v[i])
+                                                    : std::min(expected, v[i]);
+          }
+          double got = along->values[row];
+          EXPECT_TRUE(got == expected || (got != got && expected != expected))
+              << n << " " << nan_at << " row " << row << ": " << got << " " << expected;
+        }
+      }
+    }
+  }
+}
+
 TEST(ArrayOperations, ReductionsAlongAnAxis) {
   ValueArray a{shape_of({2, 3, 2}), {}, UnitRef(units_of("km"))};
   for (int i = 0; i < 12; ++i) a.values.push_back(i * 1.5);
