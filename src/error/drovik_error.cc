@@ -16,7 +16,8 @@ std::string DrovikError::message() const {
     case Kind::NotCoercibleToNumber: return first_ + " cannot be coerced into a number";
     case Kind::UnitPieceNotFound: {
       std::string message = "\"" + first_ + "\" in \"" + second_ + "\" is not a unit";
-      std::optional<std::string_view> hint = spelling_hint(first_);
+      std::optional<std::string_view> hint =
+          hint_.empty() ? spelling_hint(first_) : std::optional<std::string_view>(hint_);
       return hint ? message + "; write \"" + std::string(*hint) + "\"" : message;
     }
     case Kind::ShapeMismatch:

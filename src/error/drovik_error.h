@@ -41,8 +41,14 @@ class DrovikError {
     return DrovikError(Kind::NotCoercibleToNumber, std::move(object_text));
   }
 
-  static DrovikError unit_piece_not_found(std::string piece, std::string text) {
-    return DrovikError(Kind::UnitPieceNotFound, std::move(piece), std::move(text));
+  // `hint`, when not empty, is how the text was probably meant ("m/s2" for
+  // "m/s^2"); otherwise the message names the catalogue's spelling of the
+  // piece when it knows one.
+  static DrovikError unit_piece_not_found(std::string piece, std::string text,
+                                          std::string hint = {}) {
+    DrovikError error(Kind::UnitPieceNotFound, std::move(piece), std::move(text));
+    error.hint_ = std::move(hint);
+    return error;
   }
   static DrovikError shape_mismatch(std::string first, std::string second) {
     return DrovikError(Kind::ShapeMismatch, std::move(first), std::move(second));
@@ -74,6 +80,7 @@ class DrovikError {
   Kind kind_;
   std::string first_;
   std::string second_;
+  std::string hint_;
 };
 
 template <class T>

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "text/unicode_text.h"
+#include "unit/spelling_suggestion.h"
 #include "unit/unit_arithmetic.h"
 #include "unit/unit_word_resolution.h"
 
@@ -82,11 +83,17 @@ Parse parse(std::string_view text) {
 
 std::optional<UnitCollection> from_unit_name(std::string_view text) { return parse(text).units; }
 
+bool parses_strictly(std::string_view text) {
+  Parse result = parse(text);
+  return !result.unresolved && result.units;
+}
+
 Result<UnitCollection> from_unit_name_strictly(std::string_view text) {
   Parse result = parse(text);
   if (result.unresolved) {
+    std::optional<std::string> hint = suggested_spelling(*result.unresolved, text);
     return fail(DrovikError::unit_piece_not_found(std::string(*result.unresolved),
-                                                  std::string(text)));
+                                                  std::string(text), hint.value_or("")));
   }
   if (!result.units) return fail(DrovikError::unit_not_found(std::string(text)));
   return std::move(*result.units);

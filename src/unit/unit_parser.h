@@ -21,7 +21,12 @@ std::optional<UnitCollection> from_unit_name(std::string_view text);
 // The same parse, refusing a text with any piece that resolves to nothing
 // (UnitPieceNotFound, naming the first such piece) or that names no unit
 // (UnitNotFound). A text it accepts gives exactly what from_unit_name gives.
+// The refusal names, when it can, how the text was probably meant (see
+// suggested_spelling).
 Result<UnitCollection> from_unit_name_strictly(std::string_view text);
+
+// True when the strict parse accepts `text`.
+bool parses_strictly(std::string_view text);
 
 }  // namespace drovik
 

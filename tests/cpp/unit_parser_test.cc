@@ -136,10 +136,25 @@ TEST(StrictParsing, RefusesWhatTheForgivingParseDrops) {
       {"degree Celsius", ""},
       {"km/h", "\"h\" in \"km/h\" is not a unit; write \"hr\""},
       {"degC", "\"degC\" in \"degC\" is not a unit; write \"°C\""},
-      {"m/s^2", "\"s^\" in \"m/s^2\" is not a unit"},
+      {"m/s^2", "\"s^\" in \"m/s^2\" is not a unit; write \"m/s2\""},
       {"kg.mph", "\"mph\" in \"kg.mph\" is not a unit; write \"mi/hr\""},
       {"m/m", "Unit m/m not found"},
       {"m/s/s", "Unit m/s/s not found"},
+      // Slips of data files and other libraries, and how they are meant.
+      {"kg/m**3", "\"m**\" in \"kg/m**3\" is not a unit; write \"kg/m3\""},
+      {"m^2/s", "\"m^\" in \"m^2/s\" is not a unit; write \"m2/s\""},
+      {"m s-1", "\"m s-\" in \"m s-1\" is not a unit; write \"m/s\""},
+      {"W m-2 K-1", "\"W m-2 K-\" in \"W m-2 K-1\" is not a unit; write \"W/m2.K\""},
+      {"kg m2 s-2", "\"kg m2 s-\" in \"kg m2 s-2\" is not a unit; write \"kg.m2/s2\""},
+      {"m / s", "\"m \" in \"m / s\" is not a unit; write \"m/s\""},
+      {"MPH", "\"MPH\" in \"MPH\" is not a unit; write \"mi/hr\""},
+      {"Meters", "\"Meters\" in \"Meters\" is not a unit; write \"m\""},
+      {"KM", "\"KM\" in \"KM\" is not a unit; write \"km\""},
+      {"KM/H", "\"KM\" in \"KM/H\" is not a unit"},  // not km/H, per henry
+      {"knots", "\"knots\" in \"knots\" is not a unit; write \"knot\""},
+      {"inches/s", "\"inches\" in \"inches/s\" is not a unit; write \"inch/s\""},
+      {"kgs", "\"kgs\" in \"kgs\" is not a unit; write \"kg\""},
+      {"zz s-1", "\"zz s-\" in \"zz s-1\" is not a unit"},
   };
   for (const auto& [text, error] : cases) {
     Result<UnitCollection> strict = from_unit_name_strictly(text);
@@ -156,6 +171,14 @@ TEST(StrictParsing, RefusesWhatTheForgivingParseDrops) {
 // A hint that is not itself a unit would send a user from one refusal to
 // another.
 TEST(StrictParsing, EveryHintIsAUnit) {
+  for (const char* text : {"kg/m**3", "m s-1", "W m-2 K-1", "MPH", "KM", "knots", "inches/s",
+                           "Meters", "m^2/s", "m / s"}) {
+    std::string message = from_unit_name_strictly(text).error().message();
+    std::size_t at = message.find("; write \"");
+    ASSERT_NE(at, std::string::npos) << text;
+    std::string hint = message.substr(at + 9, message.size() - at - 10);
+    EXPECT_TRUE(from_unit_name_strictly(hint)) << text << " -> " << hint;
+  }
   for (const SpellingHint& hint : kSpellingHints) {
     Result<UnitCollection> unit = from_unit_name_strictly(hint.catalogue);
     EXPECT_TRUE(unit) << hint.written << " -> " << hint.catalogue;
