@@ -74,7 +74,9 @@ TEST(ArrayShapes, SizesWhoseBytesOverflowAreRefused) {
                                          {{0, 0, 0}, true}}) {
     Result<ArrayShape> shape = ArrayShape::of(c.extents);
     EXPECT_EQ(static_cast<bool>(shape), c.accepted) << c.extents[0] << " " << c.extents[1];
-    if (shape && c.extents.back() == 0) EXPECT_EQ(shape->size(), 0u);
+    if (shape && c.extents.back() == 0) {
+      EXPECT_EQ(shape->size(), 0u);
+    }
   }
   EXPECT_TRUE(ArrayShape::of(std::vector<std::size_t>(kMaxDimensions, 1)));
   Result<ArrayShape> deep = ArrayShape::of(std::vector<std::size_t>(1000000, 1));
