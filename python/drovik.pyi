@@ -180,6 +180,10 @@ class Drovik:
         """The quantity itself: quantities never change."""
     def __deepcopy__(self, memo: Any, /) -> Drovik:
         """The quantity itself: quantities never change."""
+    def __array_ufunc__(self, ufunc: Any, method: str, /, *inputs: Any, **kwargs: Any) -> Any:
+        """numpy's ufuncs with a quantity among their inputs (ndarray * q) give
+        a DrovikArray in the unit the operation gives, or raise TypeError
+        where the unit would be lost."""
     def __format__(self, format_spec: str, /) -> str:
         """format(q, spec): "" gives str(q); any other spec formats the value
         as a float does, followed by the unit.

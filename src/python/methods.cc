@@ -4,6 +4,7 @@
 #include "python/methods.h"
 
 #include "python/argument_matching.h"
+#include "python/array/array_slots.h"
 #include "python/coercion.h"
 #include "python/receiver_call.h"
 #include "python/results.h"
@@ -266,6 +267,11 @@ PyMethodDef kDrovikMethods[] = {
     {"__copy__", copy_method, METH_NOARGS, "__copy__($self)\n--\n\n"},
     {"__deepcopy__", deepcopy_method, METH_O, "__deepcopy__($self, memo, /)\n--\n\n"},
     {"__format__", format_method, METH_O, "__format__($self, format_spec, /)\n--\n\n"},
+    // numpy's: ndarray * q is an array in q's unit, not an array of objects.
+    {"__array_ufunc__",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quantity_array_ufunc)),
+     METH_VARARGS | METH_KEYWORDS,
+     "__array_ufunc__($self, ufunc, method, /, *inputs, **kwargs)\n--\n\n"},
     {nullptr, nullptr, 0, nullptr},
 };
 

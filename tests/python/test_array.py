@@ -263,6 +263,38 @@ def test_numpy_never_drops_the_unit():
     assert DrovikArray(strided, "m").as_number().tolist() == strided.tolist()
 
 
+@needs_numpy
+def test_numpy_meets_quantities_and_arrays_as_a_user_writes_them():
+    kmh = Drovik.unit("km/hr")
+    plain = np.array([10.0, 50.0])
+    for made, text in [(plain * kmh, "[10 50] [km/hr]"), (kmh * plain, "[10 50] [km/hr]"),
+                       (plain / kmh, "[10 50] [hr/km]"), (kmh / plain, "[0.1 0.02] [km/hr]"),
+                       (np.multiply(plain, kmh), "[10 50] [km/hr]")]:
+        assert type(made) is DrovikArray and str(made) == text
+    assert (plain < kmh * 20 / kmh).tolist() == [True, False]
+    assert type(np.multiply(kmh, 2.0)) is Drovik
+    with pytest.raises(TypeError, match="not compatible"):
+        plain + kmh
+    masked = np.ma.masked_array([1.0, -9999.0], mask=[False, True])
+    with pytest.raises(TypeError, match="masked arrays .* the mask would be lost"):
+        DrovikArray(masked, "m")
+
+    class Series:  # what pandas' Series and Index offer
+        def __array__(self, dtype=None, copy=None):
+            return np.array([1.5, 2.5])
+    assert str(DrovikArray(Series(), "km")) == "[1.5 2.5] [km]"
+
+
+@pytest.mark.parametrize("values, truth", [([0.0], False), ([2.0], True), (math.nan, True),
+                                           ([], ValueError), ([1.0, 1.0], ValueError)])
+def test_truth_of_an_array_is_numpys(values, truth):
+    if truth is ValueError:
+        with pytest.raises(ValueError, match="ambiguous"):
+            bool(DrovikArray(values, "m"))
+    else:
+        assert bool(DrovikArray(values, "m")) is truth
+
+
 def test_threads_share_an_array():
     a = DrovikArray(list(range(1000)), "km/hr")
     expected = memoryview(a.as_unit("m/s")).tolist()

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -101,6 +102,25 @@ int complex_but_not_real(PyObject* item) {
   int is_real = PyObject_IsInstance(item, real);
   return is_real < 0 ? -1 : !is_real;
 }
+
+// True (1) for an object that carries a mask beside its values, as numpy's
+// masked arrays do (a `mask` and a way to fill it); -1 with an exception.
+// numpy's own ndarray, the usual case, is known to carry none.
+int has_mask(PyObject* object) {
+  if (std::strcmp(Py_TYPE(object)->tp_name, "numpy.ndarray") == 0) return 0;
+  auto* type = reinterpret_cast<PyObject*>(Py_TYPE(object));
+  int filled = PyObject_HasAttrStringWithError(type, "filled");
+  if (filled <= 0) return filled;
+  return PyObject_HasAttrStringWithError(type, "mask");
+}
+
+// "__array__", made once.
+struct InternedName {
+  const char* text;
+  std::atomic<PyObject*> object{nullptr};
+  PyObject* get() { return once(object, [this] { return PyUnicode_InternFromString(text); }); }
+};
+InternedName g_array_name{"__array__"};
 
 // Nested lists and tuples.
 bool is_nested(PyObject* object) { return PyList_Check(object) || PyTuple_Check(object); }
@@ -307,7 +327,36 @@ std::optional<ValueArray> array_argument(PyObject* values, const std::optional<U
                  Py_TYPE(values)->tp_name);
     return std::nullopt;
   }
-  if (PyObject_CheckBuffer(values)) return from_buffer(values, unit, OtherFormats::kRaise);
+  if (PyObject_CheckBuffer(values)) {
+    int masked = has_mask(values);
+    if (masked < 0) return std::nullopt;
+    if (masked > 0) {
+      PyErr_Format(PyExc_TypeError,
+                   "DrovikArray does not take masked arrays (%.200s): the mask would be lost; "
+                   "pass a.filled(numpy.nan) or a.compressed()",
+                   Py_TYPE(values)->tp_name);
+      return std::nullopt;
+    }
+    return from_buffer(values, unit, OtherFormats::kRaise);
+  }
+  // pandas' Series and Index, and anything else that turns itself into an
+  // array of numbers.
+  if (!is_nested(values) && !PyFloat_Check(values) && !PyLong_Check(values)) {
+    PyObject* name = g_array_name.get();
+    if (name == nullptr) return std::nullopt;
+    int convertible = PyObject_HasAttrWithError(values, name);
+    if (convertible < 0) return std::nullopt;
+    if (convertible > 0) {
+      Owned plain(PyObject_CallMethodNoArgs(values, name));
+      if (!plain) return std::nullopt;
+      if (!PyObject_CheckBuffer(plain.get()) || is_array(plain.get())) {
+        PyErr_Format(PyExc_TypeError, "%.200s.__array__() gave no buffer of numbers",
+                     Py_TYPE(values)->tp_name);
+        return std::nullopt;
+      }
+      return array_argument(plain.get(), unit);
+    }
+  }
   if (is_nested(values)) return SequenceReader(unit).read(values);
   if (PyFloat_Check(values) || PyLong_Check(values)) {
     double value = PyFloat_AsDouble(values);

@@ -154,6 +154,33 @@ PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, i
   return guarded([&] { return compared(single_value(quantity), array_of(array), op); });
 }
 
+PyObject* quantity_array_ufunc(PyObject*, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    Py_ssize_t count = PyTuple_GET_SIZE(args);
+    Owned arguments(PyTuple_New(count));
+    if (!arguments) return nullptr;
+    for (Py_ssize_t i = 0; i < count; ++i) {
+      PyObject* item = PyTuple_GET_ITEM(args, i);
+      PyObject* argument = nullptr;
+      // (ufunc, method, *inputs): only inputs are quantities to turn.
+      if (i >= 2 && is_drovik(item)) {
+        const Drovik* quantity = readable_quantity(item);
+        if (quantity == nullptr) return borrow_silent(item).refused();
+        argument = wrap_array(single_value(*quantity));
+      } else {
+        argument = Py_NewRef(item);
+      }
+      if (argument == nullptr) return nullptr;
+      PyTuple_SET_ITEM(arguments.get(), i, argument);
+    }
+    PyObject* result = array_slots::array_ufunc_method(nullptr, arguments.get(), kwargs);
+    if (result == nullptr || !is_array(result) || array_of(result).shape.ndim() > 0) return result;
+    Owned scalar(result);
+    const ValueArray& value = array_of(result);
+    return wrap(Drovik{value.values[0], value.unit});
+  });
+}
+
 namespace array_slots {
 
 PyObject* add(PyObject* l, PyObject* r) { return dispatch(l, r, drovik::add, drovik::add); }

@@ -15,6 +15,12 @@ namespace drovik::python {
 // reflection (a > q) would convert the other way.
 PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, int op);
 
+// Drovik.__array_ufunc__: numpy's ufuncs with a quantity among their inputs
+// (ndarray * q) act as the array's own with the quantity as an array of
+// shape (), so numpy hands them to drovik instead of making an array of
+// objects; a result of shape () is a quantity.
+PyObject* quantity_array_ufunc(PyObject* self, PyObject* args, PyObject* kwargs);
+
 namespace array_slots {
 
 // array_operators.cc: + - * / ** with arrays, quantities, numbers and

@@ -93,6 +93,19 @@ PyObject* get_unit(PyObject* self, void*) {
   return guarded([&] { return unit_text(array_of(self).unit); });
 }
 
+// numpy's truth of an array: its one value's; none or many are ambiguous.
+int bool_slot(PyObject* self) {
+  const ValueArray& array = array_of(self);
+  if (array.shape.size() == 1) return array.values[0] != 0.0;
+  PyErr_SetString(PyExc_ValueError,
+                  array.shape.size() == 0
+                      ? "The truth value of an empty array is ambiguous: use a.size > 0 to "
+                        "check that an array is not empty"
+                      : "The truth value of an array with more than one element is ambiguous: "
+                        "compare it, then use .any() or .all() of the result");
+  return -1;
+}
+
 Py_ssize_t length_slot(PyObject* self) {
   const ArrayShape& shape = array_of(self).shape;
   if (shape.ndim() == 0) {
@@ -267,6 +280,7 @@ PyType_Slot kSlots[] = {
     {Py_bf_getbuffer, reinterpret_cast<void*>(get_buffer)},
     {Py_sq_length, reinterpret_cast<void*>(length_slot)},
     {Py_mp_length, reinterpret_cast<void*>(length_slot)},
+    {Py_nb_bool, reinterpret_cast<void*>(bool_slot)},
     {Py_nb_negative, reinterpret_cast<void*>(array_slots::negative)},
     {Py_nb_positive, reinterpret_cast<void*>(array_slots::positive)},
     {Py_nb_absolute, reinterpret_cast<void*>(array_slots::absolute)},
