@@ -3,8 +3,10 @@
 #include "python/python_api.h"
 
 #include <optional>
+#include <string>
 
 #include "array/array_comparison.h"
+#include "array/array_functions.h"
 #include "array/array_operations.h"
 #include "python/array/array_construction.h"
 #include "python/array/array_object.h"
@@ -111,6 +113,119 @@ constexpr UfuncOperator kUfuncOperators[] = {
     {"greater", nullptr, nullptr, Py_GT},
     {"greater_equal", nullptr, nullptr, Py_GE},
 };
+
+// numpy's element-wise functions the core computes, by the ufunc's name.
+template <class Function>
+struct NamedFunction {
+  const char* name;
+  Function function;
+};
+
+constexpr NamedFunction<UnaryFunction> kUnaryFunctions[] = {
+    {"sqrt", UnaryFunction::kSqrt},       {"cbrt", UnaryFunction::kCbrt},
+    {"square", UnaryFunction::kSquare},   {"reciprocal", UnaryFunction::kReciprocal},
+    {"fabs", UnaryFunction::kFabs},       {"rint", UnaryFunction::kRint},
+    {"floor", UnaryFunction::kFloor},     {"ceil", UnaryFunction::kCeil},
+    {"trunc", UnaryFunction::kTrunc},     {"exp", UnaryFunction::kExp},
+    {"exp2", UnaryFunction::kExp2},       {"expm1", UnaryFunction::kExpm1},
+    {"log", UnaryFunction::kLog},         {"log2", UnaryFunction::kLog2},
+    {"log10", UnaryFunction::kLog10},     {"log1p", UnaryFunction::kLog1p},
+    {"sin", UnaryFunction::kSin},         {"cos", UnaryFunction::kCos},
+    {"tan", UnaryFunction::kTan},         {"sinh", UnaryFunction::kSinh},
+    {"cosh", UnaryFunction::kCosh},       {"tanh", UnaryFunction::kTanh},
+    {"arcsin", UnaryFunction::kArcsin},   {"arccos", UnaryFunction::kArccos},
+    {"arctan", UnaryFunction::kArctan},   {"sign", UnaryFunction::kSign},
+};
+
+constexpr NamedFunction<BinaryFunction> kBinaryFunctions[] = {
+    {"maximum", BinaryFunction::kMaximum},     {"minimum", BinaryFunction::kMinimum},
+    {"fmax", BinaryFunction::kFmax},           {"fmin", BinaryFunction::kFmin},
+    {"hypot", BinaryFunction::kHypot},         {"copysign", BinaryFunction::kCopysign},
+    {"remainder", BinaryFunction::kRemainder}, {"fmod", BinaryFunction::kFmod},
+    {"arctan2", BinaryFunction::kArctan2},
+};
+
+constexpr NamedFunction<Predicate> kPredicates[] = {
+    {"isnan", Predicate::kIsnan},
+    {"isinf", Predicate::kIsinf},
+    {"isfinite", Predicate::kIsfinite},
+    {"signbit", Predicate::kSignbit},
+};
+
+template <class Function, std::size_t N>
+const NamedFunction<Function>* find_named(const NamedFunction<Function> (&table)[N],
+                                          PyObject* name) {
+  for (const NamedFunction<Function>& entry : table) {
+    if (PyUnicode_CompareWithASCIIString(name, entry.name) == 0) return &entry;
+  }
+  return nullptr;
+}
+
+// A ufunc the core computes, called on `inputs`; nullptr with no exception
+// when `name` is none of them.
+PyObject* apply_function(PyObject* name, PyObject* inputs, bool& found) {
+  Py_ssize_t count = PyTuple_GET_SIZE(inputs);
+  found = true;
+  if (const auto* unary = find_named(kUnaryFunctions, name)) {
+    if (count != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) return refuse_for_numpy(name);
+    return to_python(apply(unary->function, array_of(PyTuple_GET_ITEM(inputs, 0))));
+  }
+  if (const auto* predicate = find_named(kPredicates, name)) {
+    if (count != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) return refuse_for_numpy(name);
+    return plain_booleans(test(predicate->function, array_of(PyTuple_GET_ITEM(inputs, 0))));
+  }
+  if (const auto* binary = find_named(kBinaryFunctions, name)) {
+    if (count != 2) return refuse_for_numpy(name);
+    Operand left(PyTuple_GET_ITEM(inputs, 0)), right(PyTuple_GET_ITEM(inputs, 1));
+    if (!left || !right) return PyErr_Occurred() ? nullptr : refuse_for_numpy(name);
+    return to_python(apply(binary->function, *left, *right));
+  }
+  found = false;
+  return nullptr;
+}
+
+// np.add.reduce(a, axis=0), np.maximum.reduce and np.minimum.reduce as the
+// array's sum, max and min; np.add.accumulate as running sums. Other
+// methods, and arguments beyond axis and keepdims, are refused.
+PyObject* apply_method(PyObject* name, PyObject* method, PyObject* inputs, PyObject* kwargs) {
+  bool reducing = PyUnicode_CompareWithASCIIString(method, "reduce") == 0;
+  bool accumulating = PyUnicode_CompareWithASCIIString(method, "accumulate") == 0;
+  bool add = PyUnicode_CompareWithASCIIString(name, "add") == 0;
+  bool maximum = PyUnicode_CompareWithASCIIString(name, "maximum") == 0;
+  bool minimum = PyUnicode_CompareWithASCIIString(name, "minimum") == 0;
+  if (!(reducing && (add || maximum || minimum)) && !(accumulating && add)) {
+    return refuse_for_numpy(name);
+  }
+  if (PyTuple_GET_SIZE(inputs) != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) {
+    return refuse_for_numpy(name);
+  }
+  const ValueArray& array = array_of(PyTuple_GET_ITEM(inputs, 0));
+  PyObject* axis_object = kwargs ? PyDict_GetItemString(kwargs, "axis") : nullptr;
+  PyObject* keepdims = kwargs ? PyDict_GetItemString(kwargs, "keepdims") : nullptr;
+  Py_ssize_t known = (axis_object != nullptr) + (keepdims != nullptr);
+  if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > known) return refuse_for_numpy(name);
+  if (array.shape.ndim() == 0) return refuse_for_numpy(name);
+  Py_ssize_t axis = 0;
+  if (axis_object != nullptr && axis_object != Py_None) {
+    axis = PyNumber_AsSsize_t(axis_object, PyExc_OverflowError);
+    if (axis == -1 && PyErr_Occurred()) return nullptr;
+  }
+  auto ndim = static_cast<Py_ssize_t>(array.shape.ndim());
+  if (axis < -ndim || axis >= ndim) {
+    return raise_error(DrovikError::axis_out_of_range(std::to_string(axis), std::to_string(ndim)));
+  }
+  auto k = static_cast<std::size_t>(axis < 0 ? axis + ndim : axis);
+  if (accumulating) return to_python(cumulative_sum(array, k));
+  ReducedAxes axes = axis_object == Py_None ? ReducedAxes::all(array.shape.ndim()) : ReducedAxes{};
+  if (axis_object != Py_None) axes.along[k] = true;
+  int keep = keepdims != nullptr ? PyObject_IsTrue(keepdims) : 0;
+  if (keep < 0) return nullptr;
+  Result<ValueArray> result =
+      reduce(array, add ? Reduction::kSum : maximum ? Reduction::kMax : Reduction::kMin, axes,
+             keep != 0);
+  if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
+  return wrap(Drovik{result->values[0], std::move(result->unit)});
+}
 
 // left OP right where one of them is an array, as the interpreter would
 // answer it had numpy declined.
@@ -265,18 +380,29 @@ PyObject* array_ufunc_method(PyObject*, PyObject* args, PyObject* kwargs) {
     Owned name(PyObject_GetAttrString(PyTuple_GET_ITEM(args, 0), "__name__"));
     if (!name) return nullptr;
     PyObject* method = PyTuple_GET_ITEM(args, 1);
-    bool plain_call = PyUnicode_Check(method) &&
-                      PyUnicode_CompareWithASCIIString(method, "__call__") == 0 &&
-                      (kwargs == nullptr || PyDict_GET_SIZE(kwargs) == 0);
-    if (plain_call && PyUnicode_Check(name.get())) {
-      for (const UfuncOperator& ufunc : kUfuncOperators) {
-        if (PyUnicode_CompareWithASCIIString(name.get(), ufunc.name) != 0) continue;
-        Owned inputs(PyTuple_GetSlice(args, 2, PyTuple_GET_SIZE(args)));
-        if (!inputs) return nullptr;
-        return apply_ufunc(ufunc, inputs.get(), name.get());
-      }
+    if (!PyUnicode_Check(method) || !PyUnicode_Check(name.get())) {
+      return refuse_for_numpy(name.get());
     }
-    return refuse_for_numpy(name.get());
+    if (kwargs != nullptr && PyDict_GetItemString(kwargs, "out") != nullptr) {
+      PyErr_Format(PyExc_TypeError,
+                   "a DrovikArray never changes: numpy.%S cannot write into out=; use the "
+                   "array numpy.%S returns",
+                   name.get(), name.get());
+      return nullptr;
+    }
+    Owned inputs(PyTuple_GetSlice(args, 2, PyTuple_GET_SIZE(args)));
+    if (!inputs) return nullptr;
+    if (PyUnicode_CompareWithASCIIString(method, "__call__") != 0) {
+      return apply_method(name.get(), method, inputs.get(), kwargs);
+    }
+    if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) != 0) return refuse_for_numpy(name.get());
+    for (const UfuncOperator& ufunc : kUfuncOperators) {
+      if (PyUnicode_CompareWithASCIIString(name.get(), ufunc.name) != 0) continue;
+      return apply_ufunc(ufunc, inputs.get(), name.get());
+    }
+    bool found = false;
+    PyObject* result = apply_function(name.get(), inputs.get(), found);
+    return found ? result : refuse_for_numpy(name.get());
   });
 }
 
