@@ -1,5 +1,6 @@
 #include "array/array_indexing.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,71 @@ Values gathered(const ValueArray& array, const std::vector<AxisWalk>& walks,
 }
 
 }  // namespace
+
+Result<ValueArray> take(const ValueArray& array, std::size_t axis,
+                        std::span<const std::ptrdiff_t> indices, const ArrayShape& index_shape) {
+  const ArrayShape& shape = array.shape;
+  std::size_t extent = shape[axis], outer = 1, inner = 1;
+  for (std::size_t k = 0; k < axis; ++k) outer *= shape[k];
+  for (std::size_t k = axis + 1; k < shape.ndim(); ++k) inner *= shape[k];
+  std::vector<std::size_t> at(indices.size());
+  for (std::size_t i = 0; i < indices.size(); ++i) {
+    Result<AxisWalk> walk = at_integer(indices[i], axis, extent);
+    if (!walk) return fail(std::move(walk).error());
+    at[i] = static_cast<std::size_t>(walk->start);
+  }
+  std::vector<std::size_t> extents;
+  for (std::size_t k = 0; k < axis; ++k) extents.push_back(shape[k]);
+  for (std::size_t k = 0; k < index_shape.ndim(); ++k) extents.push_back(index_shape[k]);
+  for (std::size_t k = axis + 1; k < shape.ndim(); ++k) extents.push_back(shape[k]);
+  Result<ArrayShape> result_shape = ArrayShape::of(extents);
+  if (!result_shape) return fail(std::move(result_shape).error());
+  Values out(result_shape->size());
+  double* to = out.data();
+  for (std::size_t o = 0; o < outer && !out.empty(); ++o) {
+    const double* block = array.values.data() + o * extent * inner;
+    for (std::size_t i : at) {
+      std::copy(block + i * inner, block + (i + 1) * inner, to);
+      to += inner;
+    }
+  }
+  return ValueArray{std::move(*result_shape), std::move(out), array.unit};
+}
+
+Result<ValueArray> masked(const ValueArray& array, std::span<const unsigned char> mask,
+                          const ArrayShape& mask_shape) {
+  const ArrayShape& shape = array.shape;
+  bool fits = mask_shape.ndim() <= shape.ndim();
+  for (std::size_t k = 0; fits && k < mask_shape.ndim(); ++k) fits = mask_shape[k] == shape[k];
+  if (!fits) {
+    std::size_t k = 0;
+    while (k < mask_shape.ndim() && k < shape.ndim() && mask_shape[k] == shape[k]) ++k;
+    return fail(DrovikError::bad_index(
+        k >= shape.ndim()
+            ? "too many indices for array: array is " + std::to_string(shape.ndim()) +
+                  "-dimensional, but " + std::to_string(mask_shape.ndim()) + " were indexed"
+            : "boolean index did not match indexed array along axis " + std::to_string(k) +
+                  "; size of axis is " + std::to_string(shape[k]) +
+                  " but size of corresponding boolean axis is " +
+                  std::to_string(mask_shape[k])));
+  }
+  std::size_t inner = 1, chosen = 0;
+  for (std::size_t k = mask_shape.ndim(); k < shape.ndim(); ++k) inner *= shape[k];
+  for (unsigned char truth : mask) chosen += truth != 0;
+  std::vector<std::size_t> extents{chosen};
+  for (std::size_t k = mask_shape.ndim(); k < shape.ndim(); ++k) extents.push_back(shape[k]);
+  Result<ArrayShape> result_shape = ArrayShape::of(extents);
+  if (!result_shape) return fail(std::move(result_shape).error());
+  Values out(result_shape->size());
+  double* to = out.data();
+  for (std::size_t i = 0; i < mask.size(); ++i) {
+    if (mask[i] == 0) continue;
+    const double* from = array.values.data() + i * inner;
+    std::copy(from, from + inner, to);
+    to += inner;
+  }
+  return ValueArray{std::move(*result_shape), std::move(out), array.unit};
+}
 
 Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index) {
   using Kind = IndexPiece::Kind;

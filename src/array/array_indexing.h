@@ -28,6 +28,19 @@ struct IndexPiece {
 // or a second ellipsis.
 Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index);
 
+// numpy's integer-array indexing along one axis: the values at `indices`
+// (negative ones counting from the end) along `axis`, whose place in the
+// result the indices' own shape takes. BadIndex, with numpy's message, for
+// an index out of range.
+Result<ValueArray> take(const ValueArray& array, std::size_t axis,
+                        std::span<const std::ptrdiff_t> indices, const ArrayShape& index_shape);
+
+// numpy's boolean-mask indexing: `mask` covers the leading axes of the
+// array (its shape theirs, BadIndex otherwise); the values where it is true,
+// in C order, on one axis that replaces them.
+Result<ValueArray> masked(const ValueArray& array, std::span<const unsigned char> mask,
+                          const ArrayShape& mask_shape);
+
 }  // namespace drovik
 
 #endif  // DROVIK_ARRAY_ARRAY_INDEXING_H_

@@ -575,5 +575,48 @@ TEST(ArrayIndexing, SelectsAsNumpyDoes) {
   }
 }
 
+// Integer arrays along any axis and masks over the leading axes, with
+// numpy's shapes and refusals.
+TEST(ArrayIndexing, IndexArraysAndMasksSelectAsNumpyDoes) {
+  ValueArray a{shape_of({2, 3, 4}), {}, UnitRef(units_of("km"))};
+  for (int i = 0; i < 24; ++i) a.values.push_back(i);
+  struct Take {
+    std::size_t axis;
+    std::vector<std::ptrdiff_t> indices;
+    std::vector<std::size_t> index_extents;
+    std::string shape;  // or the error
+    std::vector<double> first_values;
+  };
+  const Take takes[] = {
+      {0, {1, 0}, {2}, "(2, 3, 4)", {12, 13}},
+      {1, {-1}, {1}, "(2, 1, 4)", {8, 9, 10, 11, 20}},
+      {2, {3, 0, 3, 0}, {2, 2}, "(2, 3, 2, 2)", {3, 0, 3, 0, 7}},
+      {2, {}, {0}, "(2, 3, 0)", {}},
+      {1, {3}, {1}, "index 3 is out of bounds for axis 1 with size 3", {}},
+      {0, {-3}, {1}, "index -3 is out of bounds for axis 0 with size 2", {}},
+  };
+  for (const Take& t : takes) {
+    Result<ValueArray> taken = take(a, t.axis, t.indices, shape_of(t.index_extents));
+    ASSERT_EQ(taken ? shape_text(taken->shape) : taken.error().message(), t.shape);
+    for (std::size_t i = 0; taken && i < t.first_values.size(); ++i) {
+      EXPECT_EQ(taken->values[i], t.first_values[i]) << t.shape << " " << i;
+    }
+  }
+  std::vector<unsigned char> rows{0, 1}, cells(6, 0);
+  cells[1] = cells[5] = 1;
+  Result<ValueArray> second = masked(a, rows, shape_of({2}));
+  ASSERT_TRUE(second);
+  EXPECT_EQ(shape_text(second->shape), "(1, 3, 4)");
+  EXPECT_EQ(second->values[0], 12);
+  Result<ValueArray> two = masked(a, cells, shape_of({2, 3}));
+  ASSERT_TRUE(two);
+  EXPECT_EQ(shape_text(two->shape), "(2, 4)");
+  EXPECT_EQ(std::vector<double>(two->values.begin(), two->values.end()),
+            (std::vector<double>{4, 5, 6, 7, 20, 21, 22, 23}));
+  EXPECT_EQ(masked(a, rows, shape_of({3})).error().message(),
+            "boolean index did not match indexed array along axis 0; size of axis is 2 but size "
+            "of corresponding boolean axis is 3");
+}
+
 }  // namespace
 }  // namespace drovik

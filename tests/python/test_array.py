@@ -527,6 +527,47 @@ def test_indexing_selects_what_numpy_selects():
             assert got == Drovik.unit("m") * float(expected), key
 
 
+
+
+
+@pytest.mark.parametrize("key, shape, first", [
+    ([1, 0], (2, 3, 4), 12), ([-1], (1, 3, 4), 12), ([[0, 1], [1, 1]], (2, 2, 3, 4), 0),
+    ([], (0, 3, 4), None), ([True, False], (1, 3, 4), 0), ((slice(None), [2, 0]), (2, 2, 4), 8),
+    ((0, [1, 2]), (2, 4), 4), ((slice(None), slice(1, None), [0, 3]), (2, 2, 2), 4),
+    ((1, [True, False, True], slice(None, 2)), (2, 2), 12), ((slice(None), [], 0), (2, 0), None),
+])
+def test_integer_and_boolean_arrays_index_as_numpys_do(key, shape, first):
+    got = GRID[key]
+    assert type(got) is DrovikArray and got.shape == shape and got.unit == "km"
+    if first is not None:
+        assert flat(got)[0] == first
+
+
+@needs_numpy
+def test_masks_and_index_arrays_select_what_numpy_selects():
+    plain = np.arange(24.0).reshape(2, 3, 4)
+    keys = [plain > 10, plain[:, :, 0] > 5, np.array([1, 0, 1]), np.argsort(-plain[:, 0, 0]),
+            (slice(None), np.array([True, False, True])), np.array([[1], [0]]),
+            (slice(None, 2), slice(None), np.array([3, -4])), (0, np.array([2, 0]), slice(1, 3))]
+    for key in keys:
+        expected, got = plain[key], GRID[key]
+        assert got.shape == expected.shape and flat(got) == expected.ravel().tolist(), key
+    energy = DrovikArray([500.0, 2000.0, 1500.0], "J")
+    assert str(energy[energy > Drovik.unit("kJ")]) == "[2000 1500] [J]"
+    assert str(energy[np.argsort(np.asarray(energy))]) == "[500 1500 2000] [J]"
+    assert str(energy[memoryview(bytes([1, 0, 1])).cast("?")]) == "[500 1500] [J]"
+    assert GRID[np.int64(1), np.int64(2)].shape == (4,)  # numpy's integers stay integers
+    for key, message in [([5], "index 5 is out of bounds for axis 0 with size 2"),
+                         ([1.5], "must be of integer \\(or boolean\\) type"),
+                         (np.ones(3, bool), "boolean index did not match indexed array along "
+                                            "axis 0; size of axis is 2"),
+                         (GRID, "must be of integer"), ((None, [0]), "after slices and integers"),
+                         ((0, slice(None), [1]), "only next to it"),
+                         (([0], [0]), "one integer or boolean array per index")]:
+        with pytest.raises(IndexError, match=message):
+            GRID[key]
+
+
 def test_iteration_walks_the_first_axis():
     assert [str(row) for row in DrovikArray([[1, 2], [3, 4]], "s")] == ["[1 2] [s]", "[3 4] [s]"]
     assert [str(q) for q in DrovikArray([1.5, -0.0], "m")] == ["1.5 [m]", "-0 [m]"]

@@ -1,5 +1,6 @@
-// Reading parts of a drovik_array.DrovikArray: numpy's basic indexing, and
-// iteration over its first axis.
+// Reading parts of a drovik_array.DrovikArray: numpy's basic indexing, an
+// integer or boolean array among the pieces of a key, and iteration over
+// the first axis.
 #include "python/python_api.h"
 
 #include <vector>
@@ -7,6 +8,7 @@
 #include "array/array_indexing.h"
 #include "python/array/array_object.h"
 #include "python/array/array_slots.h"
+#include "python/array/index_arrays.h"
 #include "python/exceptions.h"
 #include "python/results.h"
 
@@ -33,8 +35,8 @@ std::optional<IndexPiece> index_piece(PyObject* item) {
     return IndexPiece{Kind::kInteger, at};
   }
   PyErr_Format(PyExc_IndexError,
-               "only integers, slices (`:`), ellipsis (`...`) and None are valid indices of a "
-               "DrovikArray, not %.200s",
+               "only integers, slices (`:`), ellipsis (`...`), numpy.newaxis (`None`) and "
+               "integer or boolean arrays are valid indices, not %.200s",
                Py_TYPE(item)->tp_name);
   return std::nullopt;
 }
@@ -56,18 +58,85 @@ PyObject* selected(const ValueArray& array, const std::vector<IndexPiece>& index
   return wrap_array(std::move(*part));
 }
 
+// A key piece numpy reads as an index array.
+bool is_advanced(PyObject* item) { return is_index_array(item); }
+
+// array[before..., item, after...] where item is an index array and the
+// pieces before it are slices and integers: the index array applies along
+// the axis they lead to, then the rest of the key, with whole slices over
+// the axes the index array left.
+PyObject* with_index_array(const ValueArray& array, const std::vector<IndexPiece>& before,
+                           PyObject* item, const std::vector<IndexPiece>& after) {
+  for (const IndexPiece& piece : before) {
+    if (piece.kind == IndexPiece::Kind::kNewAxis || piece.kind == IndexPiece::Kind::kEllipsis) {
+      PyErr_SetString(PyExc_IndexError,
+                      "a DrovikArray takes an integer or boolean array after slices and "
+                      "integers only");
+      return nullptr;
+    }
+  }
+  // numpy counts integers beside an index array as index arrays too, and
+  // moves all their axes first when a slice stands between them.
+  auto integers_apart = [](const std::vector<IndexPiece>& pieces, bool from_end) {
+    bool beside = true;
+    for (std::size_t n = 0; n < pieces.size(); ++n) {
+      const IndexPiece& piece = pieces[from_end ? pieces.size() - 1 - n : n];
+      bool integer = piece.kind == IndexPiece::Kind::kInteger;
+      if (integer && !beside) return true;
+      beside = beside && integer;
+    }
+    return false;
+  };
+  if (integers_apart(before, true) || integers_apart(after, false)) {
+    PyErr_SetString(PyExc_IndexError,
+                    "a DrovikArray takes integers beside an integer or boolean array only next "
+                    "to it (numpy would move their axes first)");
+    return nullptr;
+  }
+  std::optional<IndexArray> key = index_array(item);
+  if (!key) return nullptr;
+  std::size_t axis = before.size();
+  std::size_t left_axes = key->is_mask && axis == 0 ? 1 : key->is_mask ? 1 : key->shape.ndim();
+  Result<ValueArray> taken = advanced(array, std::move(*key), axis);
+  if (!taken) return raise_error(taken.error());
+  if (before.empty() && after.empty()) return wrap_array(std::move(*taken));
+  std::vector<IndexPiece> rest(before);
+  for (std::size_t k = 0; k < left_axes; ++k) {
+    rest.push_back(IndexPiece{IndexPiece::Kind::kSlice, 0, PTRDIFF_MAX, 1});
+  }
+  rest.insert(rest.end(), after.begin(), after.end());
+  return selected(*taken, rest);
+}
+
 }  // namespace
 
 namespace array_slots {
 
 PyObject* subscript(PyObject* self, PyObject* key) {
   return guarded([&]() -> PyObject* {
+    const ValueArray& array = array_of(self);
+    if (is_advanced(key)) return with_index_array(array, {}, key, {});
     std::vector<IndexPiece> index;
     if (PyTuple_Check(key)) {
       Py_ssize_t count = PyTuple_GET_SIZE(key);
       index.reserve(static_cast<std::size_t>(count));
       for (Py_ssize_t i = 0; i < count; ++i) {
-        std::optional<IndexPiece> piece = index_piece(PyTuple_GET_ITEM(key, i));
+        PyObject* item = PyTuple_GET_ITEM(key, i);
+        if (is_advanced(item)) {
+          std::vector<IndexPiece> after;
+          for (Py_ssize_t j = i + 1; j < count; ++j) {
+            if (is_advanced(PyTuple_GET_ITEM(key, j))) {
+              PyErr_SetString(PyExc_IndexError,
+                              "a DrovikArray takes one integer or boolean array per index");
+              return nullptr;
+            }
+            std::optional<IndexPiece> piece = index_piece(PyTuple_GET_ITEM(key, j));
+            if (!piece) return nullptr;
+            after.push_back(*piece);
+          }
+          return with_index_array(array, index, item, after);
+        }
+        std::optional<IndexPiece> piece = index_piece(item);
         if (!piece) return nullptr;
         index.push_back(*piece);
       }
@@ -76,7 +145,7 @@ PyObject* subscript(PyObject* self, PyObject* key) {
       if (!piece) return nullptr;
       index.push_back(*piece);
     }
-    return selected(array_of(self), index);
+    return selected(array, index);
   });
 }
 
