@@ -45,6 +45,12 @@ class DrovikArray:
     def size(self) -> int:
         """The number of values."""
     @property
+    def T(self) -> DrovikArray:
+        """The array with its axes reversed."""
+    @property
+    def dtype(self) -> Any:
+        """numpy's float64 (its name when numpy is not there): the values' type."""
+    @property
     def unit(self) -> str:
         """The unit's text, as str() shows it between brackets."""
     def __len__(self) -> int: ...
@@ -117,6 +123,37 @@ class DrovikArray:
     def __reduce__(self) -> tuple[Any, tuple[tuple[int, ...], bytes, Any]]: ...
     @staticmethod
     def _restore(*state: Any) -> DrovikArray: ...
+    def copy(self) -> DrovikArray:
+        """The array itself: arrays never change."""
+    def reshape(self, /, *shape: SupportsIndex | tuple[SupportsIndex, ...]) -> DrovikArray:
+        """The values in C order with new extents (one may be -1), given one by
+        one or as a tuple."""
+    def ravel(self) -> DrovikArray:
+        """The values in C order along one axis."""
+    def flatten(self) -> DrovikArray:
+        """The values in C order along one axis."""
+    def transpose(self, /, *axes: SupportsIndex | tuple[SupportsIndex, ...] | None) -> DrovikArray:
+        """The axes in reverse order, or in the order given."""
+    def swapaxes(self, axis1: SupportsIndex, axis2: SupportsIndex, /) -> DrovikArray:
+        """The two axes exchanged."""
+    def squeeze(self, axis: _Axes | None = None) -> DrovikArray:
+        """Without the axes of extent 1 (all of them, or those named)."""
+    def cumsum(self, axis: SupportsIndex | None = None) -> DrovikArray:
+        """The running sums along axis (of the values in C order when None),
+        as numpy adds them."""
+    def ptp(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik:
+        """The largest value less the smallest."""
+    def var(self, axis: _Axes | None = None, ddof: float = 0, keepdims: bool = False
+            ) -> DrovikArray | Drovik:
+        """numpy's variance, in the unit squared."""
+    def std(self, axis: _Axes | None = None, ddof: float = 0, keepdims: bool = False
+            ) -> DrovikArray | Drovik:
+        """numpy's standard deviation, in the array's unit."""
+    def tolist(self) -> Any:
+        """Nested lists of Drovik quantities (a Drovik for shape ())."""
+    def item(self) -> Drovik:
+        """The one value, a Drovik; ValueError for more or none."""
+    def __bool__(self) -> bool: ...
     def __copy__(self) -> DrovikArray: ...
     def __deepcopy__(self, memo: Any, /) -> DrovikArray: ...
     def __sizeof__(self) -> int: ...

@@ -70,6 +70,12 @@ struct ReducedAxes {
 };
 Result<ValueArray> reduce(const ValueArray& array, Reduction reduction, const ReducedAxes& axes,
                           bool keep_dimensions = false);
+// numpy's var (and std, its square root): the mean along `axes` (sum over
+// count), each value's difference from it squared, their sum over the count
+// less `ddof` (at least 0); in the unit squared (the unit for std).
+Result<ValueArray> variance(const ValueArray& array, const ReducedAxes& axes, double ddof,
+                            bool keep_dimensions, bool root);
+
 // Over every value (no axis: a result of shape ()) or along one axis;
 // AxisOutOfRange for an axis the array does not have.
 Result<ValueArray> reduce(const ValueArray& array, Reduction reduction,

@@ -9,6 +9,7 @@
 
 #include "array/array_operations.h"
 #include "array/element_loops.h"
+#include "unit/unit_memo.h"
 
 namespace drovik {
 namespace {
@@ -204,6 +205,27 @@ const char* reduction_name(Reduction reduction) {
 }
 
 }  // namespace
+
+Result<ValueArray> variance(const ValueArray& array, const ReducedAxes& axes, double ddof,
+                            bool keep_dimensions, bool root) {
+  Result<ValueArray> mean = reduce(array, Reduction::kMean, axes, true);
+  if (!mean) return mean;
+  std::size_t count = 1;
+  for (std::size_t k = 0; k < array.shape.ndim(); ++k) count *= axes.along[k] ? array.shape[k] : 1;
+  // numpy squares the differences, then sums them as any sum.
+  ValueArray squares{array.shape, detail::combined<double>(array, *mean, array.shape,
+                                                           [](double v, double m) {
+                                                             double d = v - m;
+                                                             return d * d;
+                                                           }),
+                     power_of_units(array.unit, 2.0)};
+  Result<ValueArray> sum = reduce(squares, Reduction::kSum, axes, keep_dimensions);
+  if (!sum) return sum;
+  double divisor = std::fmax(static_cast<double>(count) - ddof, 0.0);
+  for (double& v : sum->values) v = root ? std::sqrt(v / divisor) : v / divisor;
+  if (root) sum->unit = array.unit;
+  return sum;
+}
 
 Result<ValueArray> reduce(const ValueArray& array, Reduction reduction, const ReducedAxes& axes,
                           bool keep_dimensions) {

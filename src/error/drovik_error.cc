@@ -26,7 +26,8 @@ std::string DrovikError::message() const {
     case Kind::AxisOutOfRange:
       return "axis " + first_ + " is out of bounds for an array of " + second_ + " dimensions";
     case Kind::EmptyReduction: return first_ + "() of no values";
-    case Kind::BadIndex: return first_;
+    case Kind::BadIndex:
+    case Kind::BadShape: return first_;
   }
   return first_;
 }

@@ -23,6 +23,7 @@ class DrovikError {
     AxisOutOfRange,        // "axis {} is out of bounds for an array of {} dimensions"
     EmptyReduction,        // "{}() of no values"
     BadIndex,              // the index's fault, said in full
+    BadShape,              // a requested shape's fault, said in full
   };
 
   static DrovikError unit_not_found(std::string text) {
@@ -61,6 +62,9 @@ class DrovikError {
   }
   static DrovikError bad_index(std::string message) {
     return DrovikError(Kind::BadIndex, std::move(message));
+  }
+  static DrovikError bad_shape(std::string message) {
+    return DrovikError(Kind::BadShape, std::move(message));
   }
   static DrovikError array_too_large(std::string shape) {
     return DrovikError(Kind::ArrayTooLarge, std::move(shape));

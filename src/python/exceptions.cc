@@ -23,7 +23,8 @@ PyObject* exception_type(DrovikError::Kind kind) {
     case DrovikError::Kind::NotCoercibleToNumber: return PyExc_TypeError;
     case DrovikError::Kind::ShapeMismatch:
     case DrovikError::Kind::AxisOutOfRange:
-    case DrovikError::Kind::EmptyReduction: return PyExc_ValueError;
+    case DrovikError::Kind::EmptyReduction:
+    case DrovikError::Kind::BadShape: return PyExc_ValueError;
     case DrovikError::Kind::ArrayTooLarge: return PyExc_OverflowError;
     case DrovikError::Kind::BadIndex: return PyExc_IndexError;
   }

@@ -568,6 +568,46 @@ def test_masks_and_index_arrays_select_what_numpy_selects():
             GRID[key]
 
 
+@needs_numpy
+@pytest.mark.parametrize("call", [
+    "reshape(4, 15)", "reshape((-1, 5))", "reshape(60)", "ravel()", "flatten()", "T",
+    "transpose(1, 0, 2)", "transpose((2, 0, 1))", "swapaxes(0, -1)", "cumsum()", "cumsum(axis=1)",
+    "ptp(axis=0)", "ptp()", "var(axis=(0, 2))", "var()", "std(ddof=1)",
+    "std(axis=1, keepdims=True)", "var(axis=-1, ddof=2)",
+])
+def test_methods_give_numpys_values_in_the_right_unit(call):
+    plain = np.random.default_rng(4).standard_normal((3, 4, 5)) * 100
+    expected = np.asarray(eval("plain." + call if call != "ptp(axis=0)" and call != "ptp()"
+                               else "np." + call.replace("(", "(plain, ", 1).replace(", )", ")")))
+    got = eval("DrovikArray(plain, 'km')." + call)
+    unit = "km2" if call.startswith("var") else "km"
+    assert str(got).endswith(f" [{unit}]")
+    assert type(got) is (Drovik if expected.ndim == 0 else DrovikArray)
+    values = np.asarray(got.as_number())
+    assert values.shape == expected.shape and values.tobytes() == expected.tobytes(), call
+
+
+def test_methods_keep_the_unit_and_refuse_as_numpy_does():
+    a = DrovikArray([[1.0, 2.0, 3.0], [4.0, 5.0, 6.0]], "s")
+    assert str(a.reshape(3, 2)) == "[[1 2]\n [3 4]\n [5 6]] [s]" and a.copy() is a
+    assert str(a.T) == "[[1 4]\n [2 5]\n [3 6]] [s]" == str(a.transpose(1, 0))
+    assert a[:, :1].squeeze().shape == (2,) and a.reshape(1, 6, 1).squeeze(axis=-1).shape == (1, 6)
+    assert str(a.cumsum(axis=0)) == "[[1 2 3]\n [5 7 9]] [s]" and str(a.ptp()) == "5 [s]"
+    assert a.tolist() == [[Drovik.unit("s") * v for v in row] for row in ([1, 2, 3], [4, 5, 6])]
+    assert a[1, 2:].item() == Drovik.unit("s") * 6 and str(a.var()) == "2.9166666666666665 [s2]"
+    assert a.dtype == "float64" or str(a.dtype) == "float64"
+    for call, message in [(lambda: a.reshape(4, 2), r"cannot reshape array of size 6 into shape"
+                                                    r" \(4, 2\)"),
+                          (lambda: a.reshape(-1, -1), "only specify one unknown dimension"),
+                          (lambda: a.transpose(0, 0), "repeated axis in transpose"),
+                          (lambda: a.transpose(0), "axes don't match array"),
+                          (lambda: a.squeeze(axis=0), "cannot select an axis to squeeze out"),
+                          (lambda: a.item(), "can only convert an array of size 1"),
+                          (lambda: a.swapaxes(0, 2), "axis 2 is out of bounds")]:
+        with pytest.raises(ValueError, match=message):
+            call()
+
+
 def test_iteration_walks_the_first_axis():
     assert [str(row) for row in DrovikArray([[1, 2], [3, 4]], "s")] == ["[1 2] [s]", "[3 4] [s]"]
     assert [str(q) for q in DrovikArray([1.5, -0.0], "m")] == ["1.5 [m]", "-0 [m]"]

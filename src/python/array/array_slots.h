@@ -5,6 +5,10 @@
 
 #include "python/python_api.h"
 
+#include <cstddef>
+#include <optional>
+
+#include "array/array_operations.h"
 #include "quantity/drovik.h"
 
 namespace drovik::python {
@@ -20,6 +24,12 @@ PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, i
 // shape (), so numpy hands them to drovik instead of making an array of
 // objects; a result of shape () is a quantity.
 PyObject* quantity_array_ufunc(PyObject* self, PyObject* args, PyObject* kwargs);
+
+// An axis argument (negative counting from the end), or nothing with
+// ValueError for an axis the array lacks; and the axes an int, a tuple of
+// ints or None (all) names, each once.
+std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim);
+std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim);
 
 namespace array_slots {
 
@@ -49,6 +59,21 @@ PyObject* format_method(PyObject* self, PyObject* spec);
 PyObject* subscript(PyObject* self, PyObject* key);
 PyObject* item(PyObject* self, Py_ssize_t index);
 PyObject* iterate(PyObject* self);
+
+// array_methods.cc: new layouts, running sums, spreads (kKind 0 ptp, 1 var,
+// 2 std), the values as Python objects, numpy's dtype.
+PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
+PyObject* ravel_method(PyObject* self, PyObject*);
+PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
+PyObject* transpose_getter(PyObject* self, void*);
+PyObject* swapaxes_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
+PyObject* squeeze_method(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* cumsum_method(PyObject* self, PyObject* args, PyObject* kwargs);
+template <int kKind>
+PyObject* spread_method(PyObject* self, PyObject* args, PyObject* kwargs);
+PyObject* tolist_method(PyObject* self, PyObject*);
+PyObject* item_method(PyObject* self, PyObject*);
+PyObject* dtype_getter(PyObject* self, void*);
 
 // array_protocols.cc: pickle, copy and the object's size.
 PyObject* reduce_method(PyObject* self, PyObject*);

@@ -151,39 +151,6 @@ PyObject* as_base_units_method(PyObject* self, PyObject*) {
 // Reductions: along the axes `axis` names (an int, a tuple of ints, or None
 // for all), a Drovik when no axis is left, a DrovikArray otherwise.
 
-std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
-  Py_ssize_t given = PyNumber_AsSsize_t(item, PyExc_OverflowError);
-  if (given == -1 && PyErr_Occurred()) return std::nullopt;
-  auto signed_ndim = static_cast<Py_ssize_t>(ndim);
-  // Negative axes count from the end, as numpy's do.
-  if (given < -signed_ndim || given >= signed_ndim) {
-    raise_error(DrovikError::axis_out_of_range(std::to_string(given), std::to_string(ndim)));
-    return std::nullopt;
-  }
-  return static_cast<std::size_t>(given < 0 ? given + signed_ndim : given);
-}
-
-std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim) {
-  if (axis == Py_None) return ReducedAxes::all(ndim);
-  ReducedAxes axes;
-  if (!PyTuple_Check(axis)) {
-    std::optional<std::size_t> k = axis_index(axis, ndim);
-    if (!k) return std::nullopt;
-    axes.along[*k] = true;
-    return axes;
-  }
-  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(axis); ++i) {
-    std::optional<std::size_t> k = axis_index(PyTuple_GET_ITEM(axis, i), ndim);
-    if (!k) return std::nullopt;
-    if (axes.along[*k]) {
-      PyErr_SetString(PyExc_ValueError, "duplicate value in 'axis'");
-      return std::nullopt;
-    }
-    axes.along[*k] = true;
-  }
-  return axes;
-}
-
 template <Reduction kind>
 PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
@@ -204,6 +171,10 @@ PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
 }
 
 PyCFunction as_function(PyObject* (*method)(PyObject*, PyObject*, PyObject*)) {
+  return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(method));
+}
+
+PyCFunction fast(PyObject* (*method)(PyObject*, PyObject* const*, Py_ssize_t)) {
   return reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(method));
 }
 
@@ -245,11 +216,43 @@ PyMethodDef kMethods[] = {
     {"_restore", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(array_slots::restore_method)),
      METH_FASTCALL | METH_STATIC, "_restore(*state)\n--\n\n"},
     {"__copy__", array_slots::copy_method, METH_NOARGS, "__copy__($self, /)\n--\n\n"},
+    {"copy", array_slots::copy_method, METH_NOARGS,
+     "copy($self, /)\n--\n\nThe array itself: arrays never change."},
+    {"reshape", fast(array_slots::reshape_method), METH_FASTCALL,
+     "reshape($self, /, *shape)\n--\n\nThe values in C order with new extents (one may be "
+     "-1), given one by one or as a tuple."},
+    {"ravel", array_slots::ravel_method, METH_NOARGS,
+     "ravel($self, /)\n--\n\nThe values in C order along one axis."},
+    {"flatten", array_slots::ravel_method, METH_NOARGS,
+     "flatten($self, /)\n--\n\nThe values in C order along one axis."},
+    {"transpose", fast(array_slots::transpose_method), METH_FASTCALL,
+     "transpose($self, /, *axes)\n--\n\nThe axes in reverse order, or in the order given."},
+    {"swapaxes", fast(array_slots::swapaxes_method), METH_FASTCALL,
+     "swapaxes($self, axis1, axis2, /)\n--\n\nThe two axes exchanged."},
+    {"squeeze", as_function(array_slots::squeeze_method), METH_VARARGS | METH_KEYWORDS,
+     "squeeze($self, axis=None)\n--\n\nWithout the axes of extent 1 (all of them, or those "
+     "named)."},
+    {"cumsum", as_function(array_slots::cumsum_method), METH_VARARGS | METH_KEYWORDS,
+     "cumsum($self, axis=None)\n--\n\nThe running sums along axis (of the values in C order "
+     "when None), as numpy adds them."},
+    {"ptp", as_function(array_slots::spread_method<0>), METH_VARARGS | METH_KEYWORDS,
+     "ptp($self, axis=None, keepdims=False)\n--\n\nThe largest value less the smallest."},
+    {"var", as_function(array_slots::spread_method<1>), METH_VARARGS | METH_KEYWORDS,
+     "var($self, axis=None, ddof=0, keepdims=False)\n--\n\nnumpy's variance, in the unit "
+     "squared."},
+    {"std", as_function(array_slots::spread_method<2>), METH_VARARGS | METH_KEYWORDS,
+     "std($self, axis=None, ddof=0, keepdims=False)\n--\n\nnumpy's standard deviation, in the "
+     "array's unit."},
+    {"tolist", array_slots::tolist_method, METH_NOARGS,
+     "tolist($self, /)\n--\n\nNested lists of Drovik quantities (a Drovik for shape ())."},
+    {"item", array_slots::item_method, METH_NOARGS,
+     "item($self, /)\n--\n\nThe one value, a Drovik; ValueError for more or none."},
     {"__deepcopy__", array_slots::copy_method, METH_O, "__deepcopy__($self, memo, /)\n--\n\n"},
     {"__sizeof__", array_slots::sizeof_method, METH_NOARGS, "__sizeof__($self, /)\n--\n\n"},
     {"__array_ufunc__", as_function(array_slots::array_ufunc_method), METH_VARARGS | METH_KEYWORDS,
-     "__array_ufunc__($self, ufunc, method, /, *inputs, **kwargs)\n--\n\nnumpy's + - * / ** "
-     "abs and comparisons act as the array's own operators; other ufuncs raise TypeError."},
+     "__array_ufunc__($self, ufunc, method, /, *inputs, **kwargs)\n--\n\nnumpy's ufuncs "
+     "follow their unit rules (the operators act as the array's own); others raise "
+     "TypeError."},
     {"__array_function__", as_function(array_slots::array_function_method),
      METH_VARARGS | METH_KEYWORDS,
      "__array_function__($self, func, types, args, kwargs, /)\n--\n\nnumpy's functions "
@@ -262,6 +265,9 @@ PyGetSetDef kGetSet[] = {
     {"ndim", get_ndim, nullptr, "The number of axes.", nullptr},
     {"size", get_size, nullptr, "The number of values.", nullptr},
     {"unit", get_unit, nullptr, "The unit's text, as str() shows it between brackets.", nullptr},
+    {"T", array_slots::transpose_getter, nullptr, "The array with its axes reversed.", nullptr},
+    {"dtype", array_slots::dtype_getter, nullptr,
+     "numpy's float64 (its name when numpy is not there): the values' type.", nullptr},
     {nullptr, nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -1,0 +1,285 @@
+// The methods numpy users call on an array that keep its unit: new layouts
+// (reshape, ravel, flatten, transpose, T, swapaxes, squeeze), running sums,
+// spreads (ptp, std, var), and its values as Python objects (tolist, item).
+#include "python/python_api.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "array/array_functions.h"
+#include "array/array_layout.h"
+#include "array/array_operations.h"
+#include "python/array/array_object.h"
+#include "python/array/array_slots.h"
+#include "python/drovik_object.h"
+#include "python/exceptions.h"
+#include "python/owned.h"
+#include "python/results.h"
+
+namespace drovik::python {
+namespace {
+
+// A result of shape () as a quantity, as numpy gives a scalar.
+PyObject* array_or_quantity(Result<ValueArray>&& result) {
+  if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
+  return wrap(Drovik{result->values[0], std::move(result->unit)});
+}
+
+// The integers of `args` (fastcall), or of one tuple or list given alone,
+// as numpy's reshape and transpose take them.
+std::optional<std::vector<Py_ssize_t>> integers_of(PyObject* const* args, Py_ssize_t nargs) {
+  bool one_sequence = nargs == 1 && (PyTuple_Check(args[0]) || PyList_Check(args[0]));
+  Owned sequence(one_sequence ? PySequence_Fast(args[0], "a sequence") : nullptr);
+  if (one_sequence) {
+    if (!sequence) return std::nullopt;
+    args = PySequence_Fast_ITEMS(sequence.get());
+    nargs = PySequence_Fast_GET_SIZE(sequence.get());
+  }
+  std::vector<Py_ssize_t> out;
+  for (Py_ssize_t i = 0; i < nargs; ++i) {
+    Py_ssize_t value = PyNumber_AsSsize_t(args[i], PyExc_OverflowError);
+    if (value == -1 && PyErr_Occurred()) return std::nullopt;
+    out.push_back(value);
+  }
+  return out;
+}
+
+PyObject* layout_of(PyObject* self, std::vector<std::size_t> order) {
+  return wrap_array(transposed(array_of(self), order));
+}
+
+// Each value of `array` from `start` on, along `axis` and those after it,
+// as nested lists of quantities.
+PyObject* listed(const ValueArray& array, std::size_t axis, std::size_t start,
+                 std::size_t stride) {
+  if (axis == array.shape.ndim()) return wrap(Drovik{array.values[start], array.unit});
+  std::size_t extent = array.shape[axis], inner = extent == 0 ? 0 : stride / extent;
+  Owned list(PyList_New(static_cast<Py_ssize_t>(extent)));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < extent; ++i) {
+    PyObject* item = listed(array, axis + 1, start + i * inner, inner);
+    if (item == nullptr) return nullptr;
+    PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
+  }
+  return list.release();
+}
+
+}  // namespace
+
+std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
+  Py_ssize_t given = PyNumber_AsSsize_t(item, PyExc_OverflowError);
+  if (given == -1 && PyErr_Occurred()) return std::nullopt;
+  auto signed_ndim = static_cast<Py_ssize_t>(ndim);
+  // Negative axes count from the end, as numpy's do.
+  if (given < -signed_ndim || given >= signed_ndim) {
+    raise_error(DrovikError::axis_out_of_range(std::to_string(given), std::to_string(ndim)));
+    return std::nullopt;
+  }
+  return static_cast<std::size_t>(given < 0 ? given + signed_ndim : given);
+}
+
+std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim) {
+  if (axis == Py_None) return ReducedAxes::all(ndim);
+  ReducedAxes axes;
+  if (!PyTuple_Check(axis)) {
+    std::optional<std::size_t> k = axis_index(axis, ndim);
+    if (!k) return std::nullopt;
+    axes.along[*k] = true;
+    return axes;
+  }
+  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(axis); ++i) {
+    std::optional<std::size_t> k = axis_index(PyTuple_GET_ITEM(axis, i), ndim);
+    if (!k) return std::nullopt;
+    if (axes.along[*k]) {
+      PyErr_SetString(PyExc_ValueError, "duplicate value in 'axis'");
+      return std::nullopt;
+    }
+    axes.along[*k] = true;
+  }
+  return axes;
+}
+
+namespace array_slots {
+
+PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
+  return guarded([&]() -> PyObject* {
+    std::optional<std::vector<Py_ssize_t>> extents = integers_of(args, nargs);
+    if (!extents) return nullptr;
+    std::vector<std::ptrdiff_t> wanted(extents->begin(), extents->end());
+    return to_python(reshaped(array_of(self), wanted));
+  });
+}
+
+PyObject* ravel_method(PyObject* self, PyObject*) {
+  return guarded([&] {
+    std::ptrdiff_t all = -1;
+    return to_python(reshaped(array_of(self), std::span<const std::ptrdiff_t>(&all, 1)));
+  });
+}
+
+PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
+  return guarded([&]() -> PyObject* {
+    std::size_t ndim = array_of(self).shape.ndim();
+    std::vector<std::size_t> order(ndim);
+    if (nargs == 0 || (nargs == 1 && args[0] == Py_None)) {
+      for (std::size_t k = 0; k < ndim; ++k) order[k] = ndim - 1 - k;
+      return layout_of(self, std::move(order));
+    }
+    std::optional<std::vector<Py_ssize_t>> axes = integers_of(args, nargs);
+    if (!axes) return nullptr;
+    if (axes->size() != ndim) {
+      PyErr_SetString(PyExc_ValueError, "axes don't match array");
+      return nullptr;
+    }
+    std::vector<bool> named(ndim, false);
+    for (std::size_t k = 0; k < ndim; ++k) {
+      Owned axis(PyLong_FromSsize_t((*axes)[k]));
+      if (!axis) return nullptr;
+      std::optional<std::size_t> index = axis_index(axis.get(), ndim);
+      if (!index) return nullptr;
+      if (named[*index]) {
+        PyErr_SetString(PyExc_ValueError, "repeated axis in transpose");
+        return nullptr;
+      }
+      named[*index] = true;
+      order[k] = *index;
+    }
+    return layout_of(self, std::move(order));
+  });
+}
+
+PyObject* transpose_getter(PyObject* self, void*) { return transpose_method(self, nullptr, 0); }
+
+PyObject* swapaxes_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
+  return guarded([&]() -> PyObject* {
+    if (nargs != 2) {
+      PyErr_Format(PyExc_TypeError, "swapaxes() takes 2 arguments (%zd given)", nargs);
+      return nullptr;
+    }
+    std::size_t ndim = array_of(self).shape.ndim();
+    std::optional<std::size_t> first = axis_index(args[0], ndim);
+    if (!first) return nullptr;
+    std::optional<std::size_t> second = axis_index(args[1], ndim);
+    if (!second) return nullptr;
+    std::vector<std::size_t> order(ndim);
+    for (std::size_t k = 0; k < ndim; ++k) order[k] = k;
+    std::swap(order[*first], order[*second]);
+    return layout_of(self, std::move(order));
+  });
+}
+
+PyObject* squeeze_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"axis", nullptr};
+    PyObject* axis = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:squeeze", const_cast<char**>(names),
+                                     &axis)) {
+      return nullptr;
+    }
+    const ValueArray& array = array_of(self);
+    std::size_t ndim = array.shape.ndim();
+    std::optional<ReducedAxes> named = reduced_axes(axis, ndim);
+    if (!named) return nullptr;
+    std::unique_ptr<bool[]> drop(new bool[ndim]());
+    for (std::size_t k = 0; k < ndim; ++k) {
+      bool one = array.shape[k] == 1;
+      if (axis != Py_None && named->along[k] && !one) {
+        PyErr_SetString(PyExc_ValueError,
+                        "cannot select an axis to squeeze out which has size not equal to one");
+        return nullptr;
+      }
+      drop[k] = named->along[k] && one;
+    }
+    return wrap_array(squeezed(array, std::span<const bool>(drop.get(), ndim)));
+  });
+}
+
+PyObject* cumsum_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"axis", nullptr};
+    PyObject* axis = Py_None;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|O:cumsum", const_cast<char**>(names),
+                                     &axis)) {
+      return nullptr;
+    }
+    const ValueArray& array = array_of(self);
+    if (axis == Py_None) {  // numpy runs over the values flattened
+      std::ptrdiff_t all = -1;
+      Result<ValueArray> flat = reshaped(array, std::span<const std::ptrdiff_t>(&all, 1));
+      if (!flat) return raise_error(flat.error());
+      return to_python(cumulative_sum(*flat, 0));
+    }
+    std::optional<std::size_t> k = axis_index(axis, array.shape.ndim());
+    if (!k) return nullptr;
+    return to_python(cumulative_sum(array, *k));
+  });
+}
+
+// ptp, var and std: along `axis` (an int, a tuple of ints or None), numpy's
+// keepdims, and ddof for var and std.
+template <int kKind>  // 0 ptp, 1 var, 2 std
+PyObject* spread_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* ptp_names[] = {"axis", "keepdims", nullptr};
+    static const char* names[] = {"axis", "ddof", "keepdims", nullptr};
+    PyObject* axis = Py_None;
+    double ddof = 0.0;
+    int keepdims = 0;
+    bool parsed =
+        kKind == 0 ? PyArg_ParseTupleAndKeywords(args, kwargs, "|Op", const_cast<char**>(ptp_names),
+                                                 &axis, &keepdims)
+                   : PyArg_ParseTupleAndKeywords(args, kwargs, "|Odp", const_cast<char**>(names),
+                                                 &axis, &ddof, &keepdims);
+    if (!parsed) return nullptr;
+    const ValueArray& array = array_of(self);
+    std::optional<ReducedAxes> axes = reduced_axes(axis, array.shape.ndim());
+    if (!axes) return nullptr;
+    if (kKind != 0) return array_or_quantity(variance(array, *axes, ddof, keepdims, kKind == 2));
+    Result<ValueArray> largest = reduce(array, Reduction::kMax, *axes, keepdims != 0);
+    if (!largest) return raise_error(largest.error());
+    Result<ValueArray> smallest = reduce(array, Reduction::kMin, *axes, keepdims != 0);
+    if (!smallest) return raise_error(smallest.error());
+    for (std::size_t i = 0; i < largest->values.size(); ++i) {
+      largest->values[i] = largest->values[i] - smallest->values[i];
+    }
+    return array_or_quantity(std::move(largest));
+  });
+}
+
+template PyObject* spread_method<0>(PyObject*, PyObject*, PyObject*);
+template PyObject* spread_method<1>(PyObject*, PyObject*, PyObject*);
+template PyObject* spread_method<2>(PyObject*, PyObject*, PyObject*);
+
+PyObject* tolist_method(PyObject* self, PyObject*) {
+  return guarded([&] {
+    const ValueArray& array = array_of(self);
+    return listed(array, 0, 0, array.shape.size());
+  });
+}
+
+PyObject* dtype_getter(PyObject*, void*) {
+  // numpy's float64 when numpy is there, its name otherwise.
+  Owned numpy(PyImport_ImportModule("numpy"));
+  if (!numpy) {
+    PyErr_Clear();
+    return PyUnicode_FromString("float64");
+  }
+  return PyObject_CallMethod(numpy.get(), "dtype", "s", "float64");
+}
+
+PyObject* item_method(PyObject* self, PyObject*) {
+  return guarded([&]() -> PyObject* {
+    const ValueArray& array = array_of(self);
+    if (array.shape.size() != 1) {
+      PyErr_SetString(PyExc_ValueError,
+                      "can only convert an array of size 1 to a Python scalar");
+      return nullptr;
+    }
+    return wrap(Drovik{array.values[0], array.unit});
+  });
+}
+
+}  // namespace array_slots
+}  // namespace drovik::python
