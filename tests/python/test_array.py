@@ -255,7 +255,7 @@ def test_numpy_never_drops_the_unit():
     assert type(product) is DrovikArray and str(product) == "[2 6] [km]"
     assert (np.array([1500.0, 900.0]) < a / a * 1000).tolist() == [False, True]
     assert np.multiply(a, 2.0).unit == "km" and str(np.negative(a)) == "[-1 -2] [km]"
-    for refused in (lambda: np.gcd(a, a), lambda: np.add.outer(a, a), lambda: np.mean(a),
+    for refused in (lambda: np.gcd(a, a), lambda: np.add.outer(a, a), lambda: np.median(a),
                     lambda: np.concatenate([a])):
         with pytest.raises(TypeError, match=r"would drop the unit .* numpy\.asarray"):
             refused()
@@ -585,6 +585,34 @@ def test_methods_give_numpys_values_in_the_right_unit(call):
     assert type(got) is (Drovik if expected.ndim == 0 else DrovikArray)
     values = np.asarray(got.as_number())
     assert values.shape == expected.shape and values.tobytes() == expected.tobytes(), call
+
+
+@needs_numpy
+@pytest.mark.parametrize("call", [
+    "sum(E, axis=1)", "sum(E)", "mean(E, axis=0, keepdims=True)", "max(E)", "amin(E, axis=1)",
+    "amax(E, axis=(0, 1))", "min(E)", "std(E, ddof=1)", "var(E, axis=0)", "cumsum(E)",
+    "reshape(E, (3, 2))", "transpose(E)", "swapaxes(E, 0, 1)", "ravel(E)", "ptp(E, axis=1)",
+    "squeeze(E[:1])", "copy(E)",
+])
+def test_numpy_functions_that_are_methods_keep_the_unit(call):
+    plain = np.array([[1.0, 2.0, 3.5], [4.0, -5.0, 6.25]])
+    expected = np.asarray(eval("np." + call, {"np": np, "E": plain}))
+    got = eval("np." + call, {"np": np, "E": DrovikArray(plain, "kJ")})
+    assert type(got) is (Drovik if expected.ndim == 0 else DrovikArray)
+    assert str(got).endswith(" [kJ2]" if call.startswith("var") else " [kJ]")
+    assert np.asarray(got.as_number()).tobytes() == expected.tobytes(), call
+    assert np.shape(DrovikArray(plain, "m")) == (2, 3) and np.ndim(DrovikArray(plain)) == 2
+    assert np.size(DrovikArray(plain)) == 6
+    assert str(np.round(DrovikArray([1.234, 5.678], "m"), decimals=1)) == "[1.2 5.7] [m]"
+
+
+def test_arrays_refuse_to_be_written_saying_what_to_make_instead():
+    a = DrovikArray([1.0, 2.0], "m")
+    for write in (lambda: a.__setitem__(0, 5.0), lambda: a.__setitem__([True, False], 5.0),
+                  lambda: a.__delitem__(0)):
+        with pytest.raises(TypeError, match="never changes: make a new one instead"):
+            write()
+    assert str(a) == "[1 2] [m]"
 
 
 def test_methods_keep_the_unit_and_refuse_as_numpy_does():

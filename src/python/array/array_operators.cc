@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "array/array_comparison.h"
 #include "array/array_functions.h"
@@ -227,6 +228,55 @@ PyObject* apply_method(PyObject* name, PyObject* method, PyObject* inputs, PyObj
   return wrap(Drovik{result->values[0], std::move(result->unit)});
 }
 
+// numpy's functions that are an array's own methods or attributes
+// (numpy.sum(a, axis=1) is a.sum(axis=1)), by the function's name.
+struct AsMethod {
+  const char* function;
+  const char* method;
+  bool attribute;
+};
+
+constexpr AsMethod kFunctionsAsMethods[] = {
+    {"sum", "sum", false},          {"mean", "mean", false},
+    {"min", "min", false},          {"max", "max", false},
+    {"amin", "min", false},         {"amax", "max", false},
+    {"ptp", "ptp", false},          {"var", "var", false},
+    {"std", "std", false},          {"cumsum", "cumsum", false},
+    {"reshape", "reshape", false},  {"ravel", "ravel", false},
+    {"transpose", "transpose", false}, {"swapaxes", "swapaxes", false},
+    {"squeeze", "squeeze", false},  {"copy", "copy", false},
+    {"round", "__round__", false},  {"around", "__round__", false},
+    {"shape", "shape", true},       {"ndim", "ndim", true},
+    {"size", "size", true},
+};
+
+// numpy.NAME(a, *rest, **kwargs) as a.METHOD(*rest, **kwargs) when a is an
+// array; numpy's round names its digits `decimals`, the array's ndigits.
+PyObject* as_method(PyObject* name, PyObject* args, PyObject* kwargs) {
+  for (const AsMethod& entry : kFunctionsAsMethods) {
+    if (PyUnicode_CompareWithASCIIString(name, entry.function) != 0) continue;
+    if (PyTuple_GET_SIZE(args) < 1 || !is_array(PyTuple_GET_ITEM(args, 0))) break;
+    PyObject* array = PyTuple_GET_ITEM(args, 0);
+    Owned bound(PyObject_GetAttrString(array, entry.method));
+    if (!bound || entry.attribute) return bound.release();
+    Owned rest(PyTuple_GetSlice(args, 1, PyTuple_GET_SIZE(args)));
+    if (!rest) return nullptr;
+    Owned named(PyDict_Copy(kwargs));
+    if (!named) return nullptr;
+    if (std::string_view(entry.method) == "__round__") {
+      PyObject* decimals = PyDict_GetItemString(named.get(), "decimals");
+      if (decimals != nullptr) {
+        if (PyDict_SetItemString(named.get(), "ndigits", decimals) < 0 ||
+            PyDict_DelItemString(named.get(), "decimals") < 0) {
+          return nullptr;
+        }
+      }
+    }
+    return PyObject_Call(bound.get(), rest.get(), named.get());
+  }
+  return refuse_for_numpy(name);
+}
+
 // left OP right where one of them is an array, as the interpreter would
 // answer it had numpy declined.
 PyObject* compare_either_way(PyObject* left, PyObject* right, int op) {
@@ -412,7 +462,11 @@ PyObject* array_function_method(PyObject*, PyObject* args, PyObject*) {
     PyObject* function = PyTuple_GET_SIZE(args) > 0 ? PyTuple_GET_ITEM(args, 0) : Py_None;
     Owned name(PyObject_GetAttrString(function, "__name__"));
     if (!name) return nullptr;
-    return refuse_for_numpy(name.get());
+    if (PyTuple_GET_SIZE(args) != 4 || !PyUnicode_Check(name.get()) ||
+        !PyTuple_Check(PyTuple_GET_ITEM(args, 2)) || !PyDict_Check(PyTuple_GET_ITEM(args, 3))) {
+      return refuse_for_numpy(name.get());
+    }
+    return as_method(name.get(), PyTuple_GET_ITEM(args, 2), PyTuple_GET_ITEM(args, 3));
   });
 }
 

@@ -93,6 +93,16 @@ PyObject* get_unit(PyObject* self, void*) {
   return guarded([&] { return unit_text(array_of(self).unit); });
 }
 
+// Arrays never change, so that threads share them without locks: a write
+// says what to make instead.
+int assign_slot(PyObject*, PyObject*, PyObject*) {
+  PyErr_SetString(PyExc_TypeError,
+                  "a DrovikArray never changes: make a new one instead, such as "
+                  "numpy.minimum(a, limit) for a ceiling, or DrovikArray(values, a.unit) from "
+                  "changed values");
+  return -1;
+}
+
 // numpy's truth of an array: its one value's; none or many are ambiguous.
 int bool_slot(PyObject* self) {
   const ValueArray& array = array_of(self);
@@ -287,6 +297,7 @@ PyType_Slot kSlots[] = {
     {Py_sq_length, reinterpret_cast<void*>(length_slot)},
     {Py_mp_length, reinterpret_cast<void*>(length_slot)},
     {Py_nb_bool, reinterpret_cast<void*>(bool_slot)},
+    {Py_mp_ass_subscript, reinterpret_cast<void*>(assign_slot)},
     {Py_nb_negative, reinterpret_cast<void*>(array_slots::negative)},
     {Py_nb_positive, reinterpret_cast<void*>(array_slots::positive)},
     {Py_nb_absolute, reinterpret_cast<void*>(array_slots::absolute)},
