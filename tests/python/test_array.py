@@ -255,8 +255,8 @@ def test_numpy_never_drops_the_unit():
     assert type(product) is DrovikArray and str(product) == "[2 6] [km]"
     assert (np.array([1500.0, 900.0]) < a / a * 1000).tolist() == [False, True]
     assert np.multiply(a, 2.0).unit == "km" and str(np.negative(a)) == "[-1 -2] [km]"
-    for refused in (lambda: np.gcd(a, a), lambda: np.add.outer(a, a), lambda: np.median(a),
-                    lambda: np.concatenate([a])):
+    for refused in (lambda: np.gcd(a, a), lambda: np.add.outer(a, a), lambda: np.interp(a, a, a),
+                    lambda: np.histogram(a)):
         with pytest.raises(TypeError, match=r"would drop the unit .* numpy\.asarray"):
             refused()
     strided = np.arange(12.0).reshape(3, 4)[::2, ::-3].astype(">f4")
@@ -604,6 +604,57 @@ def test_numpy_functions_that_are_methods_keep_the_unit(call):
     assert np.shape(DrovikArray(plain, "m")) == (2, 3) and np.ndim(DrovikArray(plain)) == 2
     assert np.size(DrovikArray(plain)) == 6
     assert str(np.round(DrovikArray([1.234, 5.678], "m"), decimals=1)) == "[1.2 5.7] [m]"
+
+
+@needs_numpy
+@pytest.mark.parametrize("call, plain_call, kind", [
+    # Values in the first array's unit: other arrays and quantities converted into it.
+    ("concatenate([a, b])", "concatenate([x, y / 1000])", "km"),
+    ("stack([a, a])", "stack([x, x])", "km"), ("hstack([a, b])", "hstack([x, y / 1000])", "km"),
+    ("vstack([a, a])", "vstack([x, x])", "km"), ("append(a, b)", "append(x, y / 1000)", "km"),
+    ("where(a > m * 1500, a, b)", "where(x > 1.5, x, y / 1000)", "km"),
+    ("where(a > m * 1500, a, 0)", "where(x > 1.5, x, 0)", "km"),
+    ("clip(a, m * 1500, km * 2.5)", "clip(x, 1.5, 2.5)", "km"),
+    ("sort(a)", "sort(x)", "km"), ("median(a)", "median(x)", "km"),
+    ("percentile(a, 25)", "percentile(x, 25)", "km"), ("quantile(a, 0.5)", "quantile(x, 0.5)", "km"),
+    ("nanmean(a)", "nanmean(x)", "km"), ("nanmax(a)", "nanmax(x)", "km"),
+    ("unique(concatenate([a, a]))", "unique(concatenate([x, x]))", "km"),
+    ("flip(a)", "flip(x)", "km"), ("roll(a, 1)", "roll(x, 1)", "km"),
+    ("diff(a)", "diff(x)", "km"), ("repeat(a, 2)", "repeat(x, 2)", "km"),
+    ("tile(a, 2)", "tile(x, 2)", "km"), ("take(a, [2, 0])", "take(x, [2, 0])", "km"),
+    ("expand_dims(a, 0)", "expand_dims(x, 0)", "km"), ("atleast_2d(a)", "atleast_2d(x)", "km"),
+    ("broadcast_to(a, (2, 3))", "broadcast_to(x, (2, 3))", "km"),
+    ("moveaxis(stack([a, a]), 0, 1)", "moveaxis(stack([x, x]), 0, 1)", "km"),
+    # Positions and counts stay plain.
+    ("argsort(a)", "argsort(x)", None), ("argmax(a)", "argmax(x)", None),
+    ("argmin(a)", "argmin(x)", None), ("count_nonzero(a)", "count_nonzero(x)", None),
+    ("searchsorted(sort(a), m * 1500)", "searchsorted(sort(x), 1.5)", None),
+    ("nonzero(a)", "nonzero(x)", None),
+])
+def test_numpy_functions_keep_the_unit_of_the_first_array(call, plain_call, kind):
+    x, y = np.array([3.0, 1.0, 2.0]), np.array([500.0, 2500.0, 1750.0])
+    names = {"a": DrovikArray(x, "km"), "b": DrovikArray(y, "m"), "m": Drovik.unit("m"),
+             "km": Drovik.unit("km")}
+    got = eval(call, {**vars(np), **names})
+    expected = eval(plain_call, {**vars(np), "x": x, "y": y})
+    if kind is None:
+        assert type(got) is type(expected) and str(got) == str(expected)
+        return
+    assert str(got).endswith(f" [{kind}]")
+    assert np.asarray(got.as_number()).tolist() == np.asarray(expected).tolist(), call
+
+
+@needs_numpy
+def test_numpy_functions_refuse_plain_numbers_where_values_belong():
+    a = DrovikArray([3.0, 1.0], "km")
+    for refused in (lambda: np.clip(a, 0, 5), lambda: np.where(a > Drovik.unit("km"), a, 7),
+                    lambda: np.concatenate([a, DrovikArray([1.0], "s")]),
+                    lambda: np.append(a, [1.0])):
+        with pytest.raises(TypeError, match="are not compatible"):
+            refused()
+    assert str(np.clip(a / a, 0, 2)) == "[1 1] []"  # a pure number takes plain bounds
+    values, counts = np.unique(np.concatenate([a, a]), return_counts=True)
+    assert str(values) == "[1 3] [km]" and counts.tolist() == [2, 2]
 
 
 def test_arrays_refuse_to_be_written_saying_what_to_make_instead():

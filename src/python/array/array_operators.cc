@@ -12,6 +12,7 @@
 #include "python/array/array_construction.h"
 #include "python/array/array_object.h"
 #include "python/array/array_slots.h"
+#include "python/array/numpy_functions.h"
 #include "python/array/plain_values.h"
 #include "python/coercion.h"
 #include "python/exceptions.h"
@@ -466,6 +467,10 @@ PyObject* array_function_method(PyObject*, PyObject* args, PyObject*) {
         !PyTuple_Check(PyTuple_GET_ITEM(args, 2)) || !PyDict_Check(PyTuple_GET_ITEM(args, 3))) {
       return refuse_for_numpy(name.get());
     }
+    bool known = false;
+    PyObject* result = call_numpy_function(function, name.get(), PyTuple_GET_ITEM(args, 2),
+                                           PyTuple_GET_ITEM(args, 3), known);
+    if (known) return result;
     return as_method(name.get(), PyTuple_GET_ITEM(args, 2), PyTuple_GET_ITEM(args, 3));
   });
 }

@@ -1,0 +1,206 @@
+// numpy's functions that keep values in one unit (concatenate, where, clip,
+// sort, median, ...) or give positions (argsort, argmax, ...): every array
+// and quantity among the arguments is converted into the unit of the first
+// array, numpy runs on those plain values, and what it gives back is put
+// into that unit again (positions, counts and truths stay plain).
+#include "python/array/numpy_functions.h"
+
+#include <cstring>
+#include <optional>
+
+#include "array/array_operations.h"
+#include "python/array/array_construction.h"
+#include "python/array/array_object.h"
+#include "python/array/plain_values.h"
+#include "python/drovik_object.h"
+#include "python/exceptions.h"
+#include "python/owned.h"
+#include "python/results.h"
+#include "quantity/conversion.h"
+
+namespace drovik::python {
+namespace {
+
+enum class Gives { kValues, kPlain };
+
+// Which arguments hold values (a plain number there, other than 0, would be
+// read in the array's unit silently, so it is refused unless the unit is a
+// pure number): positions counted from 0, -1 for none, -2 for "every item of
+// the first argument" (a sequence of arrays).
+struct NumpyFunction {
+  const char* name;
+  Gives gives;
+  int value_at[2];
+};
+
+constexpr NumpyFunction kFunctions[] = {
+    {"concatenate", Gives::kValues, {-2, -1}}, {"stack", Gives::kValues, {-2, -1}},
+    {"hstack", Gives::kValues, {-2, -1}},      {"vstack", Gives::kValues, {-2, -1}},
+    {"append", Gives::kValues, {0, 1}},        {"where", Gives::kValues, {1, 2}},
+    {"clip", Gives::kValues, {1, 2}},          {"sort", Gives::kValues, {-1, -1}},
+    {"median", Gives::kValues, {-1, -1}},      {"percentile", Gives::kValues, {-1, -1}},
+    {"quantile", Gives::kValues, {-1, -1}},    {"nanmedian", Gives::kValues, {-1, -1}},
+    {"nanpercentile", Gives::kValues, {-1, -1}}, {"nanquantile", Gives::kValues, {-1, -1}},
+    {"nanmean", Gives::kValues, {-1, -1}},     {"nansum", Gives::kValues, {-1, -1}},
+    {"nanmin", Gives::kValues, {-1, -1}},      {"nanmax", Gives::kValues, {-1, -1}},
+    {"flip", Gives::kValues, {-1, -1}},        {"roll", Gives::kValues, {-1, -1}},
+    {"repeat", Gives::kValues, {-1, -1}},      {"tile", Gives::kValues, {-1, -1}},
+    {"take", Gives::kValues, {-1, -1}},        {"diff", Gives::kValues, {-1, -1}},
+    {"unique", Gives::kValues, {-1, -1}},      {"atleast_1d", Gives::kValues, {-1, -1}},
+    {"atleast_2d", Gives::kValues, {-1, -1}},  {"atleast_3d", Gives::kValues, {-1, -1}},
+    {"expand_dims", Gives::kValues, {-1, -1}}, {"moveaxis", Gives::kValues, {-1, -1}},
+    {"broadcast_to", Gives::kValues, {-1, -1}},
+    {"argmin", Gives::kPlain, {-1, -1}},       {"argmax", Gives::kPlain, {-1, -1}},
+    {"argsort", Gives::kPlain, {-1, -1}},      {"nonzero", Gives::kPlain, {-1, -1}},
+    {"count_nonzero", Gives::kPlain, {-1, -1}}, {"searchsorted", Gives::kPlain, {1, -1}},
+};
+
+// The first array among `item` and the items of a list or tuple in it.
+PyObject* first_array(PyObject* item) {
+  if (is_array(item)) return item;
+  if (PyList_Check(item) || PyTuple_Check(item)) {
+    for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(item); ++i) {
+      if (PyObject* found = first_array(PySequence_Fast_ITEMS(item)[i])) return found;
+    }
+  }
+  return nullptr;
+}
+
+class Converter {
+ public:
+  explicit Converter(const UnitRef& unit) : unit_(unit) {}
+
+  // `item` with every array and quantity in it (through lists and tuples)
+  // as plain values in the unit; `values` says a plain number there must be
+  // 0 unless the unit is a pure number. nullptr with an exception.
+  PyObject* plain(PyObject* item, bool values) {
+    if (is_array(item)) return converted(array_of(item));
+    if (is_drovik(item)) {
+      const Drovik* quantity = readable_quantity(item);
+      if (quantity == nullptr) return borrow_silent(item).refused();
+      Result<double> value = converted_value(*quantity, *unit_);
+      if (!value) return raise_error(value.error());
+      return PyFloat_FromDouble(*value);
+    }
+    if (PyList_Check(item) || PyTuple_Check(item)) {
+      Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
+      Owned out(PyList_New(n));
+      if (!out) return nullptr;
+      for (Py_ssize_t i = 0; i < n; ++i) {
+        PyObject* part = plain(PySequence_Fast_ITEMS(item)[i], values);
+        if (part == nullptr) return nullptr;
+        PyList_SET_ITEM(out.get(), i, part);
+      }
+      return PyTuple_Check(item) ? PyList_AsTuple(out.get()) : out.release();
+    }
+    if (values && !is_pure_number() && !is_zero(item)) {
+      // The error a plain number beside a quantity gets: "[] and [m] ...".
+      Result<ConversionPlan> refused = conversion_plan(*UnitRef(), *unit_);
+      return raise_error(refused.error());
+    }
+    return Py_NewRef(item);
+  }
+
+ private:
+  PyObject* converted(const ValueArray& array) {
+    Result<ValueArray> values = as_unit(array, unit_);
+    if (!values) return raise_error(values.error());
+    return plain_values(std::move(*values));
+  }
+
+  bool is_pure_number() const {
+    const DimensionVector& dimensions = unit_->dimensions();
+    for (std::size_t k = 0; k < kBaseDimensionCount; ++k) {
+      if (dimensions[k] != 0) return false;
+    }
+    return true;
+  }
+
+  static bool is_zero(PyObject* item) {
+    if (!PyFloat_Check(item) && !PyLong_Check(item)) return false;
+    double value = PyFloat_AsDouble(item);
+    if (value == -1.0 && PyErr_Occurred()) {
+      PyErr_Clear();
+      return false;
+    }
+    return value == 0.0;
+  }
+
+  const UnitRef& unit_;
+};
+
+// What numpy gave, back in the unit: float arrays as arrays, float scalars
+// as quantities, tuples item by item; anything else as it is.
+PyObject* in_unit(PyObject* result, const UnitRef& unit) {
+  if (PyTuple_Check(result)) {
+    Py_ssize_t n = PyTuple_GET_SIZE(result);
+    Owned out(PyTuple_New(n));
+    if (!out) return nullptr;
+    for (Py_ssize_t i = 0; i < n; ++i) {
+      PyObject* part = in_unit(PyTuple_GET_ITEM(result, i), unit);
+      if (part == nullptr) return nullptr;
+      PyTuple_SET_ITEM(out.get(), i, part);
+    }
+    return out.release();
+  }
+  if (PyFloat_Check(result)) {
+    double value = PyFloat_AsDouble(result);
+    return wrap(Drovik{value, unit});
+  }
+  if (PyObject_CheckBuffer(result)) {
+    Py_buffer view;
+    if (PyObject_GetBuffer(result, &view, PyBUF_RECORDS_RO) < 0) return nullptr;
+    bool floats = view.format != nullptr && std::strchr("efdg", view.format[0]) != nullptr &&
+                  view.format[1] == '\0';
+    PyBuffer_Release(&view);
+    if (floats) {
+      std::optional<ValueArray> values = array_argument(result, unit);
+      if (!values) return nullptr;
+      return wrap_array(std::move(*values));
+    }
+  }
+  return Py_NewRef(result);
+}
+
+}  // namespace
+
+PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args,
+                              PyObject* kwargs, bool& known) {
+  known = false;
+  const NumpyFunction* entry = nullptr;
+  for (const NumpyFunction& candidate : kFunctions) {
+    if (PyUnicode_CompareWithASCIIString(name, candidate.name) == 0) entry = &candidate;
+  }
+  if (entry == nullptr) return nullptr;
+  PyObject* array = nullptr;
+  for (Py_ssize_t i = 0; array == nullptr && i < PyTuple_GET_SIZE(args); ++i) {
+    array = first_array(PyTuple_GET_ITEM(args, i));
+  }
+  if (array == nullptr) return nullptr;
+  known = true;
+  UnitRef unit = array_of(array).unit;
+  Converter converter(unit);
+  Py_ssize_t n = PyTuple_GET_SIZE(args);
+  Owned plain_args(PyTuple_New(n));
+  if (!plain_args) return nullptr;
+  for (Py_ssize_t i = 0; i < n; ++i) {
+    bool values = entry->value_at[0] == i || entry->value_at[1] == i ||
+                  (i == 0 && entry->value_at[0] == -2);
+    PyObject* part = converter.plain(PyTuple_GET_ITEM(args, i), values);
+    if (part == nullptr) return nullptr;
+    PyTuple_SET_ITEM(plain_args.get(), i, part);
+  }
+  Owned plain_kwargs(PyDict_New());
+  if (!plain_kwargs) return nullptr;
+  PyObject *key, *value;
+  Py_ssize_t at = 0;
+  while (PyDict_Next(kwargs, &at, &key, &value)) {
+    Owned part(converter.plain(value, false));
+    if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
+  }
+  Owned result(PyObject_Call(function, plain_args.get(), plain_kwargs.get()));
+  if (!result) return nullptr;
+  return entry->gives == Gives::kPlain ? result.release() : in_unit(result.get(), unit);
+}
+
+}  // namespace drovik::python
