@@ -58,7 +58,8 @@ def expect(kind, call, *args, **kwargs):
 KEEP = {"text": Text("planck"), "big": 2**80, "surrogate": "\ud800", "bytes": b"m",
         "quantity": Drovik.unit("m") * 500, "list": [1], "unprintable": Unprintable(),
         "numbers": array.array("d", [1.0, 2.0]), "fraction": fractions.Fraction(1, 3),
-        "failing export": FailingExport(), "ctypes": (ctypes.c_double * 2)(1.0, 2.0)}
+        "failing export": FailingExport(), "ctypes": (ctypes.c_double * 2)(1.0, 2.0),
+        "mask": memoryview(bytes([1, 0])).cast("?")}
 
 
 def exercise():
@@ -138,6 +139,18 @@ def exercise():
     DrovikArray(KEEP["ctypes"], "m") * KEEP["ctypes"]
     expect(IndexError, lambda: a[(None,) * 70])
     str(DrovikArray._restore((5, 0), b"", "m")), a[::2**62]
+    # Layouts, spreads, index arrays, truths, writes refused, hints.
+    a.reshape(4), a.reshape((1, -1)), a.T, a.transpose(1, 0), a.swapaxes(0, 1), a.ravel()
+    a[:1].squeeze(), a.cumsum(), a.cumsum(axis=1), a.ptp(), a.var(axis=0), a.std(ddof=1)
+    a.tolist(), a[0, :1].item(), a.sum(axis=(0, 1), keepdims=True), a.max(axis=(), keepdims=True)
+    a[[1, 0]], a[[True, False]], a[:, [0]], a[0, [1]], a[KEEP["mask"]], bool(a[0, :1])
+    expect(ValueError, bool, a)
+    expect(IndexError, lambda: a[[5]])
+    expect(IndexError, lambda: a[[1.5]])
+    expect(TypeError, a.__setitem__, 0, 1.0)
+    expect(ValueError, a.reshape, 3)
+    expect(LookupError, DrovikArray, [1.0], "m s-1")
+    expect(LookupError, DrovikArray, [1.0], "knots")
 
 
 def heap_in_use():
@@ -179,15 +192,15 @@ def snapshot(heap):
 # of bytes a window), while the growth of the allocator's and the
 # interpreter's caches, which fill up and stop, fades after the first ones.
 EXACT = {"class references": 0, "argument references": 0, "cached references": 0}
-PER_WINDOW = {"objects": 2, "traced bytes": 4_000, "heap bytes": 8_000}  # least window
+PER_WINDOW = {"objects": 2, "traced bytes": 6_000, "heap bytes": 12_000}  # least window
 WINDOWS = 5
 
 
 def main():
-    rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 3000
+    rounds = int(sys.argv[1]) if len(sys.argv) > 1 else 4000
     sys.unraisablehook = lambda unraisable: None  # Unprintable's str() raises on purpose
     heap = heap_in_use()
-    for _ in range(300):
+    for _ in range(600):  # the interpreter's and the modules' caches fill up first
         exercise()
     tracemalloc.start()
     snapshots = [snapshot(heap)]
