@@ -35,7 +35,7 @@ class BlockCache {
   // Keeps `block` of `bytes`, making room by freeing the oldest blocks; false
   // when it is too large to keep.
   bool keep(void* block, std::size_t bytes) {
-    if (bytes > kBytes) return false;
+    if (bytes > kBytes || closed_) return false;
     while (count_ == kBlocks || held_ + bytes > kBytes) {
       release(blocks_[0]);
       held_ -= blocks_[0].bytes;
@@ -47,8 +47,12 @@ class BlockCache {
     return true;
   }
 
+  // A block freed after the thread's cache is gone (at the thread's very
+  // end) goes straight back to the allocator.
   ~BlockCache() {
     for (std::size_t i = 0; i < count_; ++i) release(blocks_[i]);
+    count_ = 0;
+    closed_ = true;
   }
 
   static constexpr std::align_val_t kAlignment{64};
@@ -62,6 +66,7 @@ class BlockCache {
 
   Block blocks_[kBlocks] = {};
   std::size_t count_ = 0, held_ = 0;
+  bool closed_ = false;
 };
 
 inline thread_local BlockCache t_block_cache;
