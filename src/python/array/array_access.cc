@@ -96,7 +96,8 @@ PyObject* with_index_array(const ValueArray& array, const std::vector<IndexPiece
   std::optional<IndexArray> key = index_array(item);
   if (!key) return nullptr;
   std::size_t axis = before.size();
-  std::size_t left_axes = key->is_mask && axis == 0 ? 1 : key->is_mask ? 1 : key->shape.ndim();
+  // A mask leaves one axis; integers leave the axes of their own shape.
+  std::size_t left_axes = key->is_mask ? 1 : key->shape.ndim();
   Result<ValueArray> taken = advanced(array, std::move(*key), axis);
   if (!taken) return raise_error(taken.error());
   if (before.empty() && after.empty()) return wrap_array(std::move(*taken));

@@ -21,12 +21,6 @@
 namespace drovik::python {
 namespace {
 
-// A result of shape () as a quantity, as numpy gives a scalar.
-PyObject* array_or_quantity(Result<ValueArray>&& result) {
-  if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
-  return wrap(Drovik{result->values[0], std::move(result->unit)});
-}
-
 // The integers of `args` (fastcall), or of one tuple or list given alone,
 // as numpy's reshape and transpose take them.
 std::optional<std::vector<Py_ssize_t>> integers_of(PyObject* const* args, Py_ssize_t nargs) {
@@ -67,6 +61,11 @@ PyObject* listed(const ValueArray& array, std::size_t axis, std::size_t start,
 }
 
 }  // namespace
+
+PyObject* array_or_quantity(Result<ValueArray>&& result) {
+  if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
+  return wrap(Drovik{result->values[0], std::move(result->unit)});
+}
 
 std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
   Py_ssize_t given = PyNumber_AsSsize_t(item, PyExc_OverflowError);

@@ -206,27 +206,22 @@ PyObject* apply_method(PyObject* name, PyObject* method, PyObject* inputs, PyObj
   PyObject* keepdims = kwargs ? PyDict_GetItemString(kwargs, "keepdims") : nullptr;
   Py_ssize_t known = (axis_object != nullptr) + (keepdims != nullptr);
   if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) > known) return refuse_for_numpy(name);
-  if (array.shape.ndim() == 0) return refuse_for_numpy(name);
-  Py_ssize_t axis = 0;
+  std::size_t ndim = array.shape.ndim();
+  if (ndim == 0) return refuse_for_numpy(name);
+  // Along axis 0 unless told; None reduces every axis (and accumulates along 0).
+  std::size_t k = 0;
   if (axis_object != nullptr && axis_object != Py_None) {
-    axis = PyNumber_AsSsize_t(axis_object, PyExc_OverflowError);
-    if (axis == -1 && PyErr_Occurred()) return nullptr;
+    std::optional<std::size_t> given = axis_index(axis_object, ndim);
+    if (!given) return nullptr;
+    k = *given;
   }
-  auto ndim = static_cast<Py_ssize_t>(array.shape.ndim());
-  if (axis < -ndim || axis >= ndim) {
-    return raise_error(DrovikError::axis_out_of_range(std::to_string(axis), std::to_string(ndim)));
-  }
-  auto k = static_cast<std::size_t>(axis < 0 ? axis + ndim : axis);
   if (accumulating) return to_python(cumulative_sum(array, k));
-  ReducedAxes axes = axis_object == Py_None ? ReducedAxes::all(array.shape.ndim()) : ReducedAxes{};
+  ReducedAxes axes = axis_object == Py_None ? ReducedAxes::all(ndim) : ReducedAxes{};
   if (axis_object != Py_None) axes.along[k] = true;
   int keep = keepdims != nullptr ? PyObject_IsTrue(keepdims) : 0;
   if (keep < 0) return nullptr;
-  Result<ValueArray> result =
-      reduce(array, add ? Reduction::kSum : maximum ? Reduction::kMax : Reduction::kMin, axes,
-             keep != 0);
-  if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
-  return wrap(Drovik{result->values[0], std::move(result->unit)});
+  Reduction reduction = add ? Reduction::kSum : maximum ? Reduction::kMax : Reduction::kMin;
+  return array_or_quantity(reduce(array, reduction, axes, keep != 0));
 }
 
 // numpy's functions that are an array's own methods or attributes
@@ -341,7 +336,7 @@ PyObject* quantity_array_ufunc(PyObject*, PyObject* args, PyObject* kwargs) {
     }
     PyObject* result = array_slots::array_ufunc_method(nullptr, arguments.get(), kwargs);
     if (result == nullptr || !is_array(result) || array_of(result).shape.ndim() > 0) return result;
-    Owned scalar(result);
+    Owned scalar(result);  // numpy gives a scalar for inputs without axes
     const ValueArray& value = array_of(result);
     return wrap(Drovik{value.values[0], value.unit});
   });

@@ -31,6 +31,10 @@ PyObject* quantity_array_ufunc(PyObject* self, PyObject* args, PyObject* kwargs)
 std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim);
 std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim);
 
+// The new array, or a Drovik for a result of shape (), as numpy gives a
+// scalar; nullptr with the error raised.
+PyObject* array_or_quantity(Result<ValueArray>&& result);
+
 namespace array_slots {
 
 // array_operators.cc: + - * / ** with arrays, quantities, numbers and

@@ -174,9 +174,7 @@ PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
     const ValueArray& array = array_of(self);
     std::optional<ReducedAxes> axes = reduced_axes(axis_object, array.shape.ndim());
     if (!axes) return nullptr;
-    Result<ValueArray> result = reduce(array, kind, *axes, keepdims != 0);
-    if (!result || result->shape.ndim() > 0) return to_python(std::move(result));
-    return wrap(Drovik{result->values[0], std::move(result->unit)});
+    return array_or_quantity(reduce(array, kind, *axes, keepdims != 0));
   });
 }
 
