@@ -13,6 +13,7 @@
 #include "python/array/array_construction.h"
 #include "python/array/array_object.h"
 #include "python/exceptions.h"
+#include "python/owned.h"
 #include "python/results.h"
 
 namespace drovik::python {
@@ -25,16 +26,21 @@ struct Leaves {
   bool all_integer = true;
 };
 
-void survey(PyObject* item, Leaves& leaves, int depth) {
+// False with an exception when the items could not be held.
+bool survey(PyObject* item, Leaves& leaves, int depth) {
   if ((PyList_Check(item) || PyTuple_Check(item)) && depth < 64) {
-    Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
-    PyObject** items = PySequence_Fast_ITEMS(item);
-    for (Py_ssize_t i = 0; i < n; ++i) survey(items[i], leaves, depth + 1);
-    return;
+    // A tuple of the items holds them while another thread may change a list.
+    Owned items(PySequence_Tuple(item));
+    if (!items) return false;
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(items.get()); ++i) {
+      if (!survey(PyTuple_GET_ITEM(items.get(), i), leaves, depth + 1)) return false;
+    }
+    return true;
   }
   bool is_bool = PyBool_Check(item);
   leaves.all_bool = leaves.all_bool && is_bool;
   leaves.all_integer = leaves.all_integer && (is_bool || PyLong_Check(item));
+  return true;
 }
 
 bool refuse_type() {
@@ -49,9 +55,9 @@ bool read_index(PyObject* key, IndexArray& out) {
   bool is_buffer = PyObject_CheckBuffer(key);
   if (!is_buffer) {
     Leaves leaves;
-    survey(key, leaves, 0);
+    if (!survey(key, leaves, 0)) return false;
     if (!leaves.all_integer) return refuse_type();
-    out.is_mask = leaves.all_bool && PySequence_Fast_GET_SIZE(key) > 0;
+    out.is_mask = leaves.all_bool && PyObject_Length(key) > 0;
   } else {
     Py_buffer view;
     if (PyObject_GetBuffer(key, &view, PyBUF_FORMAT | PyBUF_ND) < 0) return false;

@@ -55,15 +55,24 @@ constexpr NumpyFunction kFunctions[] = {
     {"count_nonzero", Gives::kPlain, {-1, -1}}, {"searchsorted", Gives::kPlain, {1, -1}},
 };
 
-// The first array among `item` and the items of a list or tuple in it.
-PyObject* first_array(PyObject* item) {
-  if (is_array(item)) return item;
+// The unit of the first array among `item` and the items of a list or
+// tuple in it (read from a tuple of the list's items, which holds them while
+// another thread may change the list).
+std::optional<UnitRef> first_unit(PyObject* item) {
+  if (is_array(item)) return array_of(item).unit;
   if (PyList_Check(item) || PyTuple_Check(item)) {
-    for (Py_ssize_t i = 0; i < PySequence_Fast_GET_SIZE(item); ++i) {
-      if (PyObject* found = first_array(PySequence_Fast_ITEMS(item)[i])) return found;
+    Owned items(PySequence_Tuple(item));
+    if (!items) {
+      PyErr_Clear();
+      return std::nullopt;
+    }
+    for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(items.get()); ++i) {
+      if (std::optional<UnitRef> found = first_unit(PyTuple_GET_ITEM(items.get(), i))) {
+        return found;
+      }
     }
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 class Converter {
@@ -83,11 +92,14 @@ class Converter {
       return PyFloat_FromDouble(*value);
     }
     if (PyList_Check(item) || PyTuple_Check(item)) {
-      Py_ssize_t n = PySequence_Fast_GET_SIZE(item);
+      // The items held, as numpy's calls below may run code that changes the list.
+      Owned items(PySequence_Tuple(item));
+      if (!items) return nullptr;
+      Py_ssize_t n = PyTuple_GET_SIZE(items.get());
       Owned out(PyList_New(n));
       if (!out) return nullptr;
       for (Py_ssize_t i = 0; i < n; ++i) {
-        PyObject* part = plain(PySequence_Fast_ITEMS(item)[i], values);
+        PyObject* part = plain(PyTuple_GET_ITEM(items.get(), i), values);
         if (part == nullptr) return nullptr;
         PyList_SET_ITEM(out.get(), i, part);
       }
@@ -172,13 +184,13 @@ PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args
     if (PyUnicode_CompareWithASCIIString(name, candidate.name) == 0) entry = &candidate;
   }
   if (entry == nullptr) return nullptr;
-  PyObject* array = nullptr;
-  for (Py_ssize_t i = 0; array == nullptr && i < PyTuple_GET_SIZE(args); ++i) {
-    array = first_array(PyTuple_GET_ITEM(args, i));
+  std::optional<UnitRef> found;
+  for (Py_ssize_t i = 0; !found && i < PyTuple_GET_SIZE(args); ++i) {
+    found = first_unit(PyTuple_GET_ITEM(args, i));
   }
-  if (array == nullptr) return nullptr;
+  if (!found) return nullptr;
   known = true;
-  UnitRef unit = array_of(array).unit;
+  UnitRef unit = std::move(*found);
   Converter converter(unit);
   Py_ssize_t n = PyTuple_GET_SIZE(args);
   Owned plain_args(PyTuple_New(n));
