@@ -9,7 +9,7 @@ namespace drovik {
 namespace {
 
 template <class Compare>
-BooleanArray compared(const ValueArray& receiver, const ValueArray& other, ArrayShape shape,
+BooleanArray compared(const ArrayView& receiver, const ArrayView& other, ArrayShape shape,
                       const ConversionPlan& plan, Compare compare) {
   // The plan's two formulas, each in a loop of its own.
   auto values =
@@ -27,7 +27,7 @@ BooleanArray compared(const ValueArray& receiver, const ValueArray& other, Array
 
 }  // namespace
 
-Result<BooleanArray> compare(const ValueArray& receiver, const ValueArray& other, CompareOp op) {
+Result<BooleanArray> compare(const ArrayView& receiver, const ArrayView& other, CompareOp op) {
   Result<ConversionPlan> plan = conversion_plan(*other.unit, *receiver.unit);
   if (!plan) return fail(std::move(plan).error());
   Result<ArrayShape> shape = broadcast(receiver.shape, other.shape);

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 #include "error/drovik_error.h"
 #include "quantity/quantity_comparison.h"
 
@@ -22,7 +22,7 @@ struct BooleanArray {
 // a quantity's comparison applies them, then compared as doubles.
 // IncompatibleUnits, other's unit text first, when the dimensions differ,
 // for == and != too.
-Result<BooleanArray> compare(const ValueArray& receiver, const ValueArray& other, CompareOp op);
+Result<BooleanArray> compare(const ArrayView& receiver, const ArrayView& other, CompareOp op);
 
 // The operation that asks the same question with the operands swapped:
 // a < b is b > a.

@@ -19,16 +19,14 @@ const UnitRef& radians() {
 
 // f of every value, into a result in `unit`.
 template <class F>
-ValueArray mapped(const ValueArray& array, UnitRef unit, F f) {
-  Values out(array.values.size());
-  detail::map_run(array.values.data(), out.data(), out.size(), f);
-  return ValueArray{array.shape, std::move(out), std::move(unit)};
+ValueArray mapped(const ArrayView& array, UnitRef unit, F f) {
+  return ValueArray{array.shape, detail::mapped<double>(array, f), std::move(unit)};
 }
 
 // f of every value converted to a pure number (radians for an angle), into
 // a result in `unit`; IncompatibleUnits when the array has a dimension.
 template <class F>
-Result<ValueArray> of_pure_numbers(const ValueArray& array, UnitRef unit, F f) {
+Result<ValueArray> of_pure_numbers(const ArrayView& array, UnitRef unit, F f) {
   Result<ConversionPlan> converting = conversion_plan(*array.unit, *UnitRef());
   if (!converting) return fail(std::move(converting).error());
   const ConversionPlan plan = *converting;
@@ -56,7 +54,7 @@ double sign_of(double v) {
 
 }  // namespace
 
-Result<ValueArray> apply(UnaryFunction function, const ValueArray& array) {
+Result<ValueArray> apply(UnaryFunction function, const ArrayView& array) {
   using F = UnaryFunction;
   const UnitRef& unit = array.unit;
   switch (function) {
@@ -97,7 +95,7 @@ Result<ValueArray> apply(UnaryFunction function, const ValueArray& array) {
   return of_pure_numbers(array, UnitRef(), f);
 }
 
-Result<ValueArray> apply(BinaryFunction function, const ValueArray& a, const ValueArray& b) {
+Result<ValueArray> apply(BinaryFunction function, const ArrayView& a, const ArrayView& b) {
   using F = BinaryFunction;
   if (!(a.unit->dimensions() == b.unit->dimensions())) return incompatible(*a.unit, *b.unit);
   Result<ArrayShape> shape = broadcast(a.shape, b.shape);
@@ -134,28 +132,24 @@ Result<ValueArray> apply(BinaryFunction function, const ValueArray& a, const Val
   return ValueArray{std::move(*shape), std::move(out), a.unit};
 }
 
-BooleanArray test(Predicate predicate, const ValueArray& array) {
-  BooleanArray out{array.shape, {}};
-  out.values.resize(array.values.size());
-  const double* v = array.values.data();
-  unsigned char* to = out.values.data();
-  std::size_t n = array.values.size();
+BooleanArray test(Predicate predicate, const ArrayView& array) {
+  auto truths = [&](auto f) {
+    return BooleanArray{array.shape, detail::mapped<unsigned char>(array, f)};
+  };
   switch (predicate) {
-    case Predicate::kIsnan: detail::map_run(v, to, n, [](double x) { return x != x; }); break;
+    case Predicate::kIsnan:
+      return truths([](double x) -> unsigned char { return x != x; });
     case Predicate::kIsinf:
-      detail::map_run(v, to, n, [](double x) { return std::fabs(x) == HUGE_VAL; });
-      break;
+      return truths([](double x) -> unsigned char { return std::fabs(x) == HUGE_VAL; });
     case Predicate::kIsfinite:
-      detail::map_run(v, to, n, [](double x) { return std::fabs(x) < HUGE_VAL; });
-      break;
+      return truths([](double x) -> unsigned char { return std::fabs(x) < HUGE_VAL; });
     case Predicate::kSignbit:
-      detail::map_run(v, to, n, [](double x) { return std::signbit(x); });
-      break;
+      return truths([](double x) -> unsigned char { return std::signbit(x); });
   }
-  return out;
+  return truths([](double) -> unsigned char { return 0; });
 }
 
-Result<ValueArray> cumulative_sum(const ValueArray& array, std::size_t axis) {
+Result<ValueArray> cumulative_sum(const ArrayView& array, std::size_t axis) {
   const ArrayShape& shape = array.shape;
   if (axis >= shape.ndim()) {
     return fail(DrovikError::axis_out_of_range(std::to_string(axis), std::to_string(shape.ndim())));
@@ -163,8 +157,9 @@ Result<ValueArray> cumulative_sum(const ValueArray& array, std::size_t axis) {
   // Values along the axis lie `inner` apart; blocks of extent * inner follow.
   std::size_t extent = shape[axis], inner = 1;
   for (std::size_t k = axis + 1; k < shape.ndim(); ++k) inner *= shape[k];
-  Values out(array.values.size());
-  const double* in = array.values.data();
+  Values out(shape.size());
+  CompactValues compact(array);
+  const double* in = compact.data();
   for (std::size_t block = 0; block < out.size(); block += extent * inner) {
     for (std::size_t i = 0; i < inner && extent > 0; ++i) out[block + i] = in[block + i];
     for (std::size_t k = 1; k < extent; ++k) {

@@ -6,7 +6,7 @@
 #define DROVIK_ARRAY_ARRAY_FUNCTIONS_H_
 
 #include "array/array_comparison.h"
-#include "array/value_array.h"
+#include "array/array_view.h"
 #include "error/drovik_error.h"
 
 namespace drovik {
@@ -27,7 +27,7 @@ enum class UnaryFunction {
 
 // `function` of every value; IncompatibleUnits (the array's unit text first)
 // when the function needs a pure number and the unit has a dimension.
-Result<ValueArray> apply(UnaryFunction function, const ValueArray& array);
+Result<ValueArray> apply(UnaryFunction function, const ArrayView& array);
 
 enum class BinaryFunction {
   // b rescaled into a's unit (IncompatibleUnits across dimensions), the
@@ -38,15 +38,15 @@ enum class BinaryFunction {
 };
 
 // `function` of a and b broadcast together as numpy broadcasts them.
-Result<ValueArray> apply(BinaryFunction function, const ValueArray& a, const ValueArray& b);
+Result<ValueArray> apply(BinaryFunction function, const ArrayView& a, const ArrayView& b);
 
 // Truths of every value, in its own unit.
 enum class Predicate { kIsnan, kIsinf, kIsfinite, kSignbit };
-BooleanArray test(Predicate predicate, const ValueArray& array);
+BooleanArray test(Predicate predicate, const ArrayView& array);
 
 // The running sums along `axis` (numpy's add.accumulate, one value after
 // another), in the array's unit; AxisOutOfRange for an axis it lacks.
-Result<ValueArray> cumulative_sum(const ValueArray& array, std::size_t axis);
+Result<ValueArray> cumulative_sum(const ArrayView& array, std::size_t axis);
 
 }  // namespace drovik
 

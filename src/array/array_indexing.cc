@@ -13,6 +13,7 @@ struct AxisWalk {
   std::ptrdiff_t start;
   std::ptrdiff_t step;
   std::size_t count;
+  bool dropped = false;  // an integer's axis, which the result has not
 };
 
 AxisWalk whole_axis(std::size_t extent) {
@@ -50,49 +51,36 @@ Result<AxisWalk> at_integer(std::ptrdiff_t index, std::size_t axis, std::size_t 
                                        " is out of bounds for axis " + std::to_string(axis) +
                                        " with size " + std::to_string(extent)));
   }
-  return AxisWalk{at, 1, 1};
+  return AxisWalk{at, 1, 1, true};
 }
 
-// Copies the values the walks select, the last axis fastest.
-Values gathered(const ValueArray& array, const std::vector<AxisWalk>& walks,
-                std::size_t size) {
-  Values out(size);
-  if (size == 0) return out;
-  std::size_t ndim = walks.size();
-  std::vector<std::ptrdiff_t> stride(ndim);
-  std::ptrdiff_t at = 0, step = 1;
-  for (std::size_t k = ndim; k-- > 0;) {
-    at += walks[k].start * step;
+// The layout of the values the walks select, a step along each result axis
+// (numpy's basic indexing, which copies nothing); `added` marks the result
+// axes that new axes made.
+ViewLayout selected(const ArrayView& view, const std::vector<AxisWalk>& walks,
+                    const std::vector<bool>& added, const ArrayShape& shape) {
+  ViewLayout own = layout_of(view), result{0, shape, {}};
+  for (std::size_t axis = 0; axis < walks.size(); ++axis) {
+    result.offset += walks[axis].start * own.strides[axis];
+  }
+  std::size_t axis = 0;  // the source axis of the next kept result axis
+  for (bool is_new : added) {
+    if (is_new) {
+      result.strides.emplace_back(0);
+      continue;
+    }
+    while (walks[axis].dropped) ++axis;
     // A step matters only between two values; a lone value's step may be
     // as large as 2**62, whose product with the stride would overflow.
-    stride[k] = walks[k].count > 1 ? walks[k].step * step : 0;
-    step *= static_cast<std::ptrdiff_t>(array.shape[k]);
+    const AxisWalk& walk = walks[axis++];
+    result.strides.emplace_back(walk.count > 1 ? walk.step * own.strides[axis - 1] : 0);
   }
-  if (ndim == 0) {
-    out[0] = array.values[0];
-    return out;
-  }
-  std::size_t last = ndim - 1, run = walks[last].count;
-  std::ptrdiff_t run_stride = stride[last];
-  std::vector<std::size_t> counter(ndim, 0);
-  const double* values = array.values.data();
-  for (std::size_t done = 0; done < size; done += run) {
-    for (std::size_t i = 0; i < run; ++i) {
-      out[done + i] = values[at + static_cast<std::ptrdiff_t>(i) * run_stride];
-    }
-    for (std::size_t axis = last; axis-- > 0;) {
-      at += stride[axis];
-      if (++counter[axis] < walks[axis].count) break;
-      at -= stride[axis] * static_cast<std::ptrdiff_t>(walks[axis].count);
-      counter[axis] = 0;
-    }
-  }
-  return out;
+  return result;
 }
 
 }  // namespace
 
-Result<ValueArray> take(const ValueArray& array, std::size_t axis,
+Result<ValueArray> take(const ArrayView& array, std::size_t axis,
                         std::span<const std::ptrdiff_t> indices, const ArrayShape& index_shape) {
   const ArrayShape& shape = array.shape;
   std::size_t extent = shape[axis], outer = 1, inner = 1;
@@ -112,8 +100,9 @@ Result<ValueArray> take(const ValueArray& array, std::size_t axis,
   if (!result_shape) return fail(std::move(result_shape).error());
   Values out(result_shape->size());
   double* to = out.data();
+  CompactValues compact(array);
   for (std::size_t o = 0; o < outer && !out.empty(); ++o) {
-    const double* block = array.values.data() + o * extent * inner;
+    const double* block = compact.data() + o * extent * inner;
     for (std::size_t i : at) {
       std::copy(block + i * inner, block + (i + 1) * inner, to);
       to += inner;
@@ -122,7 +111,7 @@ Result<ValueArray> take(const ValueArray& array, std::size_t axis,
   return ValueArray{std::move(*result_shape), std::move(out), array.unit};
 }
 
-Result<ValueArray> masked(const ValueArray& array, std::span<const unsigned char> mask,
+Result<ValueArray> masked(const ArrayView& array, std::span<const unsigned char> mask,
                           const ArrayShape& mask_shape) {
   const ArrayShape& shape = array.shape;
   bool fits = mask_shape.ndim() <= shape.ndim();
@@ -148,16 +137,17 @@ Result<ValueArray> masked(const ValueArray& array, std::span<const unsigned char
   if (!result_shape) return fail(std::move(result_shape).error());
   Values out(result_shape->size());
   double* to = out.data();
+  CompactValues compact(array);
   for (std::size_t i = 0; i < mask.size(); ++i) {
     if (mask[i] == 0) continue;
-    const double* from = array.values.data() + i * inner;
+    const double* from = compact.data() + i * inner;
     std::copy(from, from + inner, to);
     to += inner;
   }
   return ValueArray{std::move(*result_shape), std::move(out), array.unit};
 }
 
-Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> index) {
+Result<ViewLayout> select(const ArrayView& array, std::span<const IndexPiece> index) {
   using Kind = IndexPiece::Kind;
   std::size_t ndim = array.shape.ndim(), consuming = 0, ellipses = 0, integers = 0;
   for (const IndexPiece& piece : index) {
@@ -182,20 +172,26 @@ Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> i
   }
   std::vector<AxisWalk> walks;
   std::vector<std::size_t> extents;
+  std::vector<bool> added;
   auto keep_whole = [&](std::size_t axis_count) {
     for (std::size_t k = 0; k < axis_count; ++k) {
       walks.push_back(whole_axis(array.shape[walks.size()]));
       extents.push_back(walks.back().count);
+      added.push_back(false);
     }
   };
   for (const IndexPiece& piece : index) {
     std::size_t axis = walks.size();
     switch (piece.kind) {
-      case Kind::kNewAxis: extents.push_back(1); break;
+      case Kind::kNewAxis:
+        extents.push_back(1);
+        added.push_back(true);
+        break;
       case Kind::kEllipsis: keep_whole(ndim - consuming); break;
       case Kind::kSlice:
         walks.push_back(clipped(piece, static_cast<std::ptrdiff_t>(array.shape[axis])));
         extents.push_back(walks.back().count);
+        added.push_back(false);
         break;
       case Kind::kInteger: {
         Result<AxisWalk> walk = at_integer(piece.start, axis, array.shape[axis]);
@@ -208,8 +204,7 @@ Result<ValueArray> select(const ValueArray& array, std::span<const IndexPiece> i
   keep_whole(ndim - walks.size());
   Result<ArrayShape> shape = ArrayShape::of(extents);
   if (!shape) return fail(std::move(shape).error());
-  Values values = gathered(array, walks, shape->size());
-  return ValueArray{std::move(*shape), std::move(values), array.unit};
+  return selected(array, walks, added, *shape);
 }
 
 }  // namespace drovik

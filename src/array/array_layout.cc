@@ -18,13 +18,22 @@ std::string extents_text(std::span<const std::ptrdiff_t> extents) {
   return text + ")";
 }
 
+// A layout over the same first value with these extents and strides.
+ViewLayout layout(std::span<const std::size_t> extents, std::span<const std::ptrdiff_t> strides,
+                  std::ptrdiff_t offset = 0) {
+  ViewLayout result{offset, *ArrayShape::of(extents), {}};
+  for (std::ptrdiff_t stride : strides) result.strides.emplace_back(stride);
+  return result;
+}
+
 }  // namespace
 
-Result<ValueArray> reshaped(const ValueArray& array, std::span<const std::ptrdiff_t> extents) {
+Result<ArrayShape> reshaped_shape(const ArrayShape& shape,
+                                  std::span<const std::ptrdiff_t> extents) {
   std::size_t known = 1, unknown = extents.size();
   auto refuse = [&] {
     return fail(DrovikError::bad_shape("cannot reshape array of size " +
-                                       std::to_string(array.shape.size()) + " into shape " +
+                                       std::to_string(shape.size()) + " into shape " +
                                        extents_text(extents)));
   };
   for (std::size_t k = 0; k < extents.size(); ++k) {
@@ -39,53 +48,118 @@ Result<ValueArray> reshaped(const ValueArray& array, std::span<const std::ptrdif
       known *= extent;
     }
   }
-  std::vector<std::size_t> shape(extents.begin(), extents.end());
+  std::vector<std::size_t> wanted(extents.begin(), extents.end());
   if (unknown < extents.size()) {
-    if (known == 0 || array.shape.size() % known != 0) return refuse();
-    shape[unknown] = array.shape.size() / known;
-  } else if (known != array.shape.size()) {
+    if (known == 0 || shape.size() % known != 0) return refuse();
+    wanted[unknown] = shape.size() / known;
+  } else if (known != shape.size()) {
     return refuse();
   }
-  Result<ArrayShape> result = ArrayShape::of(shape);
-  if (!result) return fail(std::move(result).error());
-  return ValueArray{std::move(*result), array.values, array.unit};
+  return ArrayShape::of(wanted);
 }
 
-ValueArray transposed(const ValueArray& array, std::span<const std::size_t> order) {
-  const ArrayShape& shape = array.shape;
-  std::size_t ndim = shape.ndim();
-  std::vector<std::size_t> extents(ndim), source_step(ndim), steps(ndim);
-  std::size_t step = 1;
-  for (std::size_t k = ndim; k-- > 0;) {
-    steps[k] = step;
-    step *= shape[k];
+std::optional<ViewLayout> reshaped(const ArrayView& view, const ArrayShape& shape) {
+  std::size_t new_ndim = shape.ndim();
+  std::vector<std::size_t> new_extents(new_ndim);
+  for (std::size_t k = 0; k < new_ndim; ++k) new_extents[k] = shape[k];
+  if (view.shape.size() == 0 || view.is_c_contiguous()) {
+    return ViewLayout{0, shape, c_strides(shape)};
   }
-  for (std::size_t k = 0; k < ndim; ++k) {
-    extents[k] = shape[order[k]];
-    source_step[k] = steps[order[k]];
+  // The old axes without those of extent 1, which move nothing.
+  std::vector<std::size_t> old_extents;
+  std::vector<std::ptrdiff_t> old_strides;
+  ViewLayout own = layout_of(view);
+  for (std::size_t k = 0; k < view.shape.ndim(); ++k) {
+    if (view.shape[k] == 1) continue;
+    old_extents.push_back(view.shape[k]);
+    old_strides.push_back(own.strides[k]);
   }
-  ArrayShape result = *ArrayShape::of(extents);
-  Values out(result.size());
-  std::vector<std::size_t> index(ndim, 0);
-  std::size_t at = 0;
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    out[i] = array.values[at];
-    for (std::size_t k = ndim; k-- > 0;) {
-      at += source_step[k];
-      if (++index[k] < extents[k]) break;
-      at -= source_step[k] * extents[k];
-      index[k] = 0;
+  // Groups of old axes and of new axes with the same number of values: each
+  // old group must step as one axis does, and its new axes then step
+  // within it in C order.
+  std::vector<std::ptrdiff_t> new_strides(new_ndim, 0);
+  std::size_t old_ndim = old_extents.size(), oi = 0, oj = 1, ni = 0, nj = 1;
+  while (ni < new_ndim && oi < old_ndim) {
+    std::size_t new_count = new_extents[ni], old_count = old_extents[oi];
+    while (new_count != old_count) {
+      if (new_count < old_count) {
+        new_count *= new_extents[nj++];
+      } else {
+        old_count *= old_extents[oj++];
+      }
     }
+    for (std::size_t k = oi; k + 1 < oj; ++k) {
+      if (old_strides[k] != static_cast<std::ptrdiff_t>(old_extents[k + 1]) * old_strides[k + 1]) {
+        return std::nullopt;
+      }
+    }
+    new_strides[nj - 1] = old_strides[oj - 1];
+    for (std::size_t k = nj - 1; k > ni; --k) {
+      new_strides[k - 1] = new_strides[k] * static_cast<std::ptrdiff_t>(new_extents[k]);
+    }
+    ni = nj++;
+    oi = oj++;
   }
-  return ValueArray{std::move(result), std::move(out), array.unit};
+  std::ptrdiff_t last = ni >= 1 ? new_strides[ni - 1] : static_cast<std::ptrdiff_t>(sizeof(double));
+  for (std::size_t k = ni; k < new_ndim; ++k) new_strides[k] = last;
+  return layout(new_extents, new_strides);
 }
 
-ValueArray squeezed(const ValueArray& array, std::span<const bool> drop) {
-  std::vector<std::size_t> extents;
-  for (std::size_t k = 0; k < array.shape.ndim(); ++k) {
-    if (!drop[k]) extents.push_back(array.shape[k]);
+ViewLayout transposed(const ArrayView& view, std::span<const std::size_t> order) {
+  ViewLayout own = layout_of(view);
+  std::vector<std::size_t> extents(order.size());
+  std::vector<std::ptrdiff_t> strides(order.size());
+  for (std::size_t k = 0; k < order.size(); ++k) {
+    extents[k] = view.shape[order[k]];
+    strides[k] = own.strides[order[k]];
   }
-  return ValueArray{*ArrayShape::of(extents), array.values, array.unit};
+  return layout(extents, strides);
+}
+
+ViewLayout squeezed(const ArrayView& view, std::span<const bool> drop) {
+  ViewLayout own = layout_of(view);
+  std::vector<std::size_t> extents;
+  std::vector<std::ptrdiff_t> strides;
+  for (std::size_t k = 0; k < view.shape.ndim(); ++k) {
+    if (drop[k]) continue;
+    extents.push_back(view.shape[k]);
+    strides.push_back(own.strides[k]);
+  }
+  return layout(extents, strides);
+}
+
+ViewLayout expanded(const ArrayView& view, std::span<const bool> added) {
+  ViewLayout own = layout_of(view);
+  std::vector<std::size_t> extents;
+  std::vector<std::ptrdiff_t> strides;
+  std::size_t from = 0;
+  for (bool is_new : added) {
+    extents.push_back(is_new ? 1 : view.shape[from]);
+    strides.push_back(is_new ? 0 : own.strides[from]);
+    from += is_new ? 0 : 1;
+  }
+  return layout(extents, strides);
+}
+
+Result<ViewLayout> broadcast_to(const ArrayView& view, const ArrayShape& shape) {
+  const ArrayShape& own_shape = view.shape;
+  bool fits = own_shape.ndim() <= shape.ndim();
+  std::size_t lead = fits ? shape.ndim() - own_shape.ndim() : 0;
+  for (std::size_t k = 0; fits && k < own_shape.ndim(); ++k) {
+    fits = own_shape[k] == 1 || own_shape[k] == shape[lead + k];
+  }
+  if (!fits) {
+    return fail(DrovikError::bad_shape(
+        "operands could not be broadcast together with remapped shapes [original->remapped]: " +
+        shape_text(own_shape) + " and requested shape " + shape_text(shape)));
+  }
+  ViewLayout own = layout_of(view);
+  ViewLayout result{0, shape, {}};
+  for (std::size_t k = 0; k < shape.ndim(); ++k) {
+    bool repeated = k < lead || own_shape[k - lead] != shape[k];
+    result.strides.emplace_back(repeated ? 0 : own.strides[k - lead]);
+  }
+  return result;
 }
 
 }  // namespace drovik

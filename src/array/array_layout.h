@@ -1,26 +1,44 @@
-// The same values laid out in another shape, as numpy's reshape, transpose
-// and squeeze give them.
+// The same values seen in another shape, as numpy's reshape, transpose,
+// squeeze and broadcast_to show them: layouts over the values a view shows,
+// so that none is copied.
 #ifndef DROVIK_ARRAY_ARRAY_LAYOUT_H_
 #define DROVIK_ARRAY_ARRAY_LAYOUT_H_
 
 #include <cstddef>
+#include <optional>
 #include <span>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 #include "error/drovik_error.h"
 
 namespace drovik {
 
-// The values in C order with new extents, one of which may be -1 (whatever
-// the others leave); BadShape, with numpy's message, when the sizes differ.
-Result<ValueArray> reshaped(const ValueArray& array, std::span<const std::ptrdiff_t> extents);
+// The shape `extents` asks of an array of `shape`, one extent of which may be
+// -1 (whatever the others leave); BadShape, with numpy's message, when the
+// sizes differ.
+Result<ArrayShape> reshaped_shape(const ArrayShape& shape,
+                                  std::span<const std::ptrdiff_t> extents);
 
-// Axis k of the result is axis order[k] of the array: `order` names every
+// The view's values, in C order, seen in `shape` (of the same size) without
+// a copy, where the strides allow it (numpy's rule: each group of axes that
+// becomes another group must be contiguous); nothing when they do not.
+std::optional<ViewLayout> reshaped(const ArrayView& view, const ArrayShape& shape);
+
+// Axis k of the result is axis order[k] of the view: `order` names every
 // axis once (checked by the caller).
-ValueArray transposed(const ValueArray& array, std::span<const std::size_t> order);
+ViewLayout transposed(const ArrayView& view, std::span<const std::size_t> order);
 
 // Without the axes of extent 1 that `drop` marks.
-ValueArray squeezed(const ValueArray& array, std::span<const bool> drop);
+ViewLayout squeezed(const ArrayView& view, std::span<const bool> drop);
+
+// With an axis of extent 1 inserted before each axis of the result that
+// `added` marks (`added` has an entry per result axis).
+ViewLayout expanded(const ArrayView& view, std::span<const bool> added);
+
+// The view repeated along new leading axes and its extent-1 axes, as numpy
+// broadcasts it to `shape` (stride 0 where it repeats); BadShape with
+// numpy's message when it cannot be.
+Result<ViewLayout> broadcast_to(const ArrayView& view, const ArrayShape& shape);
 
 }  // namespace drovik
 

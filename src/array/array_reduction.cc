@@ -1,6 +1,7 @@
 // Sums, means, minima and maxima along any set of axes, in numpy's order of
 // operations, so that every figure is numpy's.
 #include <cmath>
+#include <cstdlib>
 #include <span>
 
 #if defined(__SSE2__)
@@ -8,43 +9,64 @@
 #endif
 
 #include "array/array_operations.h"
+#include "array/array_view.h"
 #include "array/element_loops.h"
 #include "unit/unit_memo.h"
 
 namespace drovik {
 namespace {
 
-// One axis of the walk: its extent, and the steps, in elements, that one
+// One axis of the walk: its extent, and the steps, in values, that one
 // index along it moves in the array and in the result (0 when reduced).
 struct WalkAxis {
   std::size_t extent;
-  std::size_t in_step;
-  std::size_t out_step;
+  std::ptrdiff_t in_step;
+  std::ptrdiff_t out_step;
 };
 
-// The axes of `shape` in C order, extent-1 axes left out (they move
-// nothing), and neighbours that move both arrays as one axis would merged:
-// two reduced axes, or two kept ones. `out_steps` are the result's own
-// C-order steps for the kept axes.
-std::size_t walk_axes(const ArrayShape& shape, const ReducedAxes& axes, WalkAxis* walk) {
-  std::size_t in_step = 1, out_step = 1, count = 0;
-  WalkAxis reversed[kMaxDimensions];
+// The axes of `view` in numpy's order of iteration for a reduction, the
+// innermost last, so that every sum adds its values in numpy's order:
+// extent-1 axes left out; axes sorted by the size of their step in the
+// array, the smallest innermost, by numpy's stable insertion sort (a step of
+// 0, a broadcast axis, says nothing and stays where it is), an axis read
+// backwards (a reversed slice) still read backwards, as numpy reads it; then
+// neighbours that move both the array and the result as one axis would
+// merged.
+std::size_t walk_axes(const ArrayView& view, const ReducedAxes& axes, WalkAxis* walk) {
+  const ArrayShape& shape = view.shape;
+  Steps in_steps = view.steps();
+  WalkAxis order[kMaxDimensions];  // innermost first
+  std::size_t count = 0;
+  std::ptrdiff_t out_step = 1;
   for (std::size_t k = shape.ndim(); k-- > 0;) {
-    std::size_t extent = shape[k];
-    if (extent == 1) continue;
-    WalkAxis axis{extent, in_step, axes.along[k] ? 0 : out_step};
-    in_step *= extent;
-    if (!axes.along[k]) out_step *= extent;
-    WalkAxis* inner = count > 0 ? &reversed[count - 1] : nullptr;
-    if (inner != nullptr && axis.in_step == inner->in_step * inner->extent &&
-        axis.out_step == inner->out_step * inner->extent) {
-      inner->extent *= extent;
+    WalkAxis axis{shape[k], in_steps.along[k], axes.along[k] ? 0 : out_step};
+    if (!axes.along[k]) out_step *= static_cast<std::ptrdiff_t>(shape[k]);
+    if (shape[k] != 1) order[count++] = axis;
+  }
+  for (std::size_t i = 1; i < count; ++i) {
+    WalkAxis moving = order[i];
+    std::size_t at = i;
+    for (std::size_t j = i; j-- > 0;) {
+      if (moving.in_step == 0 || order[j].in_step == 0) continue;
+      if (std::abs(order[j].in_step) <= std::abs(moving.in_step)) break;
+      at = j;
+    }
+    for (std::size_t j = i; j > at; --j) order[j] = order[j - 1];
+    order[at] = moving;
+  }
+  std::size_t merged = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    WalkAxis* inner = merged > 0 ? &order[merged - 1] : nullptr;
+    auto inner_extent = inner != nullptr ? static_cast<std::ptrdiff_t>(inner->extent) : 0;
+    if (inner != nullptr && order[i].in_step == inner->in_step * inner_extent &&
+        order[i].out_step == inner->out_step * inner_extent) {
+      inner->extent *= order[i].extent;
     } else {
-      reversed[count++] = axis;
+      order[merged++] = order[i];
     }
   }
-  for (std::size_t k = 0; k < count; ++k) walk[k] = reversed[count - 1 - k];
-  return count;
+  for (std::size_t k = 0; k < merged; ++k) walk[k] = order[merged - 1 - k];
+  return merged;
 }
 
 // The extreme of `held` and `v`: v when it is beyond held or NaN, unless
@@ -55,11 +77,14 @@ template <bool kLargest>
   return ((beyond || v != v) && held == held) ? v : held;
 }
 
-// The first NaN of n values, n at least 1, or the extreme of them all.
+// The first NaN of n values `step` apart, n at least 1, or the extreme of
+// them all.
 template <bool kLargest>
-double extreme_scalar(const double* v, std::size_t n) {
+double extreme_scalar(const double* v, std::size_t n, std::ptrdiff_t step = 1) {
   double held = v[0];
-  for (std::size_t i = 1; i < n; ++i) held = pick<kLargest>(held, v[i]);
+  for (std::size_t i = 1; i < n; ++i) {
+    held = pick<kLargest>(held, v[static_cast<std::ptrdiff_t>(i) * step]);
+  }
   return held;
 }
 
@@ -121,79 +146,94 @@ struct Fold {
     return held;
   }
 
-  // A run of n side-by-side values, n at least 1.
-  double run(const double* v, std::size_t n) const {
+  // A run of n values `step` apart, n at least 1.
+  double run(const double* v, std::size_t n, std::ptrdiff_t step) const {
     switch (reduction) {
       case Reduction::kSum:
-      case Reduction::kMean: return pairwise_sum(std::span<const double>(v, n));
-      case Reduction::kMin: return extreme_run<false>(v, n);
-      case Reduction::kMax: return extreme_run<true>(v, n);
+      case Reduction::kMean: return pairwise_sum(v, n, step);
+      case Reduction::kMin:
+        return step == 1 ? extreme_run<false>(v, n) : extreme_scalar<false>(v, n, step);
+      case Reduction::kMax:
+        return step == 1 ? extreme_run<true>(v, n) : extreme_scalar<true>(v, n, step);
     }
     return 0.0;
   }
 };
 
-// The two innermost axes of the walk, `rows` of them `in_row` apart in the
-// array and `out_row` apart in the result, each row a run of `inner` values.
-// Each reduction has a loop of its own, without branches, so that the
-// compiler vectorises it.
-DROVIK_VECTOR_WIDTHS void fold_kept_rows(const double* in, std::size_t rows, std::size_t in_row,
-                                         double* out, std::size_t out_row, std::size_t inner,
-                                         Fold fold) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    const double* from = in + r * in_row;
-    double* to = out + r * out_row;
+// The two innermost axes of the walk: `rows` of them `row.in_step` apart
+// in the array and `row.out_step` apart in the result, each a run along
+// `inner`. Each reduction has a loop of its own, without branches, so that
+// the compiler vectorises the runs whose values lie side by side.
+template <class Pick>
+[[gnu::always_inline]] inline void fold_kept_run(const double* from, std::ptrdiff_t in_step,
+                                                 double* to, std::ptrdiff_t out_step,
+                                                 std::size_t n, Pick pick_one) {
+  if (in_step == 1 && out_step == 1) {
+    for (std::size_t i = 0; i < n; ++i) to[i] = pick_one(to[i], from[i]);
+  } else {
+    for (std::size_t i = 0; i < n; ++i) {
+      auto at = static_cast<std::ptrdiff_t>(i);
+      to[at * out_step] = pick_one(to[at * out_step], from[at * in_step]);
+    }
+  }
+}
+
+DROVIK_VECTOR_WIDTHS void fold_kept_rows(const double* in, double* out, WalkAxis row,
+                                         WalkAxis inner, Fold fold) {
+  for (std::size_t r = 0; r < row.extent; ++r) {
+    auto at = static_cast<std::ptrdiff_t>(r);
+    const double* from = in + at * row.in_step;
+    double* to = out + at * row.out_step;
     switch (fold.reduction) {
       case Reduction::kSum:
       case Reduction::kMean:
-        for (std::size_t i = 0; i < inner; ++i) to[i] = to[i] + from[i];
+        fold_kept_run(from, inner.in_step, to, inner.out_step, inner.extent,
+                      [](double held, double v) { return held + v; });
         break;
       case Reduction::kMin:
-        for (std::size_t i = 0; i < inner; ++i) to[i] = pick<false>(to[i], from[i]);
+        fold_kept_run(from, inner.in_step, to, inner.out_step, inner.extent, pick<false>);
         break;
       case Reduction::kMax:
-        for (std::size_t i = 0; i < inner; ++i) to[i] = pick<true>(to[i], from[i]);
+        fold_kept_run(from, inner.in_step, to, inner.out_step, inner.extent, pick<true>);
         break;
     }
   }
 }
 
-void fold_reduced_rows(const double* in, std::size_t rows, std::size_t in_row, double* out,
-                       std::size_t out_row, std::size_t inner, Fold fold) {
-  for (std::size_t r = 0; r < rows; ++r) {
-    double& held = out[r * out_row];
-    held = fold(held, fold.run(in + r * in_row, inner));
+void fold_reduced_rows(const double* in, double* out, WalkAxis row, WalkAxis inner, Fold fold) {
+  for (std::size_t r = 0; r < row.extent; ++r) {
+    auto at = static_cast<std::ptrdiff_t>(r);
+    double& held = out[at * row.out_step];
+    held = fold(held, fold.run(in + at * row.in_step, inner.extent, inner.in_step));
   }
 }
 
-// Folds every value of `array` into the result positions at `out`, walking
-// the merged axes in C order: the two innermost in one kernel call, the rest
+// Folds every value of `view` into the result positions at `out`, walking
+// the axes in numpy's order: the two innermost in one kernel call, the rest
 // counted like an odometer.
-void fold_into(const ValueArray& array, const ReducedAxes& axes, Fold fold, double* out) {
+void fold_into(const ArrayView& view, const ReducedAxes& axes, Fold fold, double* out) {
   WalkAxis walk[kMaxDimensions];
-  std::size_t n = walk_axes(array.shape, axes, walk);
-  const double* in = array.values.data();
+  std::size_t n = walk_axes(view, axes, walk);
+  const double* in = view.data;
   if (n == 0) {
     out[0] = fold(out[0], in[0]);
     return;
   }
-  // The innermost axis steps by one value in the array, and by one or none
-  // in the result; rows of it are walked by the axis before, if any.
   const WalkAxis inner = walk[n - 1];
   const WalkAxis rows = n >= 2 ? walk[n - 2] : WalkAxis{1, 0, 0};
   auto fold_rows = inner.out_step == 0 ? fold_reduced_rows : fold_kept_rows;
   std::size_t outer = n >= 2 ? n - 2 : 0, index[kMaxDimensions] = {};
-  std::size_t at_in = 0, at_out = 0;
+  std::ptrdiff_t at_in = 0, at_out = 0;
   while (true) {
-    fold_rows(in + at_in, rows.extent, rows.in_step, out + at_out, rows.out_step, inner.extent,
-              fold);
+    fold_rows(in + at_in, out + at_out, rows, inner, fold);
     std::size_t axis = outer;
     while (axis-- > 0) {
       at_in += walk[axis].in_step;
       at_out += walk[axis].out_step;
       if (++index[axis] < walk[axis].extent) break;
-      at_in -= walk[axis].in_step * walk[axis].extent;
-      at_out -= walk[axis].out_step * walk[axis].extent;
+      auto extent = static_cast<std::ptrdiff_t>(walk[axis].extent);
+      at_in -= walk[axis].in_step * extent;
+      at_out -= walk[axis].out_step * extent;
       index[axis] = 0;
     }
     if (axis == static_cast<std::size_t>(-1)) return;
@@ -206,7 +246,7 @@ const char* reduction_name(Reduction reduction) {
 
 }  // namespace
 
-Result<ValueArray> variance(const ValueArray& array, const ReducedAxes& axes, double ddof,
+Result<ValueArray> variance(const ArrayView& array, const ReducedAxes& axes, double ddof,
                             bool keep_dimensions, bool root) {
   Result<ValueArray> mean = reduce(array, Reduction::kMean, axes, true);
   if (!mean) return mean;
@@ -227,7 +267,7 @@ Result<ValueArray> variance(const ValueArray& array, const ReducedAxes& axes, do
   return sum;
 }
 
-Result<ValueArray> reduce(const ValueArray& array, Reduction reduction, const ReducedAxes& axes,
+Result<ValueArray> reduce(const ArrayView& array, Reduction reduction, const ReducedAxes& axes,
                           bool keep_dimensions) {
   const ArrayShape& shape = array.shape;
   std::size_t kept_extents[kMaxDimensions], kept = 0, count = 1;

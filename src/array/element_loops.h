@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
 #define DROVIK_VECTOR_WIDTHS [[gnu::target_clones("avx512f", "avx2", "default")]]
@@ -28,31 +28,30 @@ DROVIK_VECTOR_WIDTHS void map_run(const double* v, Out* out, std::size_t n, Map 
 }
 
 // Where each element of an operand lies, for an operand broadcast to a
-// result's shape: a stride in elements per result axis, 0 along the axes it
+// result's shape: a stride in values per result axis, 0 along the axes it
 // is repeated on.
-struct Strides {
-  std::size_t along[kMaxDimensions];
-};
-
-inline Strides strides_for(const ArrayShape& operand, const ArrayShape& result) {
-  Strides strides{};
-  std::size_t step = 1;
-  for (std::size_t k = 0; k < operand.ndim(); ++k) {
-    std::size_t axis_in_operand = operand.ndim() - 1 - k;
-    std::size_t axis_in_result = result.ndim() - 1 - k;
-    strides.along[axis_in_result] = operand[axis_in_operand] == 1 ? 0 : step;
-    step *= operand[axis_in_operand];
+inline Steps steps_for(const ArrayView& operand, const ArrayShape& result) {
+  Steps own = operand.steps(), steps{};
+  std::size_t offset = result.ndim() - operand.shape.ndim();
+  for (std::size_t k = 0; k < operand.shape.ndim(); ++k) {
+    steps.along[offset + k] = operand.shape[k] == 1 ? 0 : own.along[k];
   }
-  return strides;
+  return steps;
 }
 
-// out[i] = combine(x[i * sx], y[i * sy]) for i < n, with sx and sy 0 or 1:
-// each case its own loop, so that the compiler vectorises every one.
+// out[i] = combine(x[i * sx], y[i * sy]) for i < n: the cases of sx and sy
+// 0 or 1 each in a loop of its own, so that the compiler vectorises every
+// one; other strides (a slice's step, a transposed operand) in one more.
 template <class Out, class Combine>
-[[gnu::always_inline]] inline void combine_run_body(const double* x, std::size_t sx,
-                                                    const double* y, std::size_t sy, Out* out,
+[[gnu::always_inline]] inline void combine_run_body(const double* x, std::ptrdiff_t sx,
+                                                    const double* y, std::ptrdiff_t sy, Out* out,
                                                     std::size_t n, Combine combine) {
-  if (sx == 1 && sy == 1) {
+  if ((sx != 0 && sx != 1) || (sy != 0 && sy != 1)) {
+    for (std::size_t i = 0; i < n; ++i) {
+      auto at = static_cast<std::ptrdiff_t>(i);
+      out[i] = combine(x[at * sx], y[at * sy]);
+    }
+  } else if (sx == 1 && sy == 1) {
     for (std::size_t i = 0; i < n; ++i) out[i] = combine(x[i], y[i]);
   } else if (sx == 1) {
     const double b = *y;
@@ -67,8 +66,9 @@ template <class Out, class Combine>
 }
 
 template <class Out, class Combine>
-DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const double* y,
-                                      std::size_t sy, Out* out, std::size_t n, Combine combine) {
+DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::ptrdiff_t sx, const double* y,
+                                      std::ptrdiff_t sy, Out* out, std::size_t n,
+                                      Combine combine) {
   combine_run_body(x, sx, y, sy, out, n, combine);
 }
 
@@ -76,12 +76,13 @@ DROVIK_VECTOR_WIDTHS void combine_run(const double* x, std::size_t sx, const dou
 // operands start `x_row` and `y_row` values after the last's. One call for
 // all of them, so a short row costs no call of its own.
 template <class Out, class Combine>
-DROVIK_VECTOR_WIDTHS void combine_rows(const double* x, std::size_t x_row, std::size_t sx,
-                                       const double* y, std::size_t y_row, std::size_t sy,
+DROVIK_VECTOR_WIDTHS void combine_rows(const double* x, std::ptrdiff_t x_row, std::ptrdiff_t sx,
+                                       const double* y, std::ptrdiff_t y_row, std::ptrdiff_t sy,
                                        Out* out, std::size_t rows, std::size_t n,
                                        Combine combine) {
   for (std::size_t r = 0; r < rows; ++r) {
-    combine_run_body(x + r * x_row, sx, y + r * y_row, sy, out + r * n, n, combine);
+    auto row = static_cast<std::ptrdiff_t>(r);
+    combine_run_body(x + row * x_row, sx, y + row * y_row, sy, out + r * n, n, combine);
   }
 }
 
@@ -89,24 +90,25 @@ DROVIK_VECTOR_WIDTHS void combine_rows(const double* x, std::size_t x_row, std::
 // it moves each operand, in values (0 along an axis it is repeated on).
 struct WalkAxis {
   std::size_t extent;
-  std::size_t step_a;
-  std::size_t step_b;
+  std::ptrdiff_t step_a;
+  std::ptrdiff_t step_b;
 };
 
 // The result's axes in C order, extent-1 axes left out, neighbours merged
 // where both operands step across them as across one axis (the result is
 // always C-ordered): a (300000, 3) pair walks as 900000 values.
-inline std::size_t element_walk(const ArrayShape& a, const ArrayShape& b, const ArrayShape& shape,
+inline std::size_t element_walk(const ArrayView& a, const ArrayView& b, const ArrayShape& shape,
                                 WalkAxis* walk) {
-  Strides sa = strides_for(a, shape), sb = strides_for(b, shape);
+  Steps sa = steps_for(a, shape), sb = steps_for(b, shape);
   WalkAxis reversed[kMaxDimensions];
   std::size_t count = 0;
   for (std::size_t k = shape.ndim(); k-- > 0;) {
     if (shape[k] == 1) continue;
     WalkAxis axis{shape[k], sa.along[k], sb.along[k]};
     WalkAxis* inner = count > 0 ? &reversed[count - 1] : nullptr;
-    if (inner != nullptr && axis.step_a == inner->step_a * inner->extent &&
-        axis.step_b == inner->step_b * inner->extent) {
+    auto inner_extent = inner != nullptr ? static_cast<std::ptrdiff_t>(inner->extent) : 0;
+    if (inner != nullptr && axis.step_a == inner->step_a * inner_extent &&
+        axis.step_b == inner->step_b * inner_extent) {
       inner->extent *= axis.extent;
     } else {
       reversed[count++] = axis;
@@ -123,7 +125,7 @@ inline constexpr std::size_t kShortRow = 64, kTiledValues = 512;
 // `rows` rows of `inner` values: x's rows follow one another (x_row ==
 // inner), y repeats one row (y_row == 0), or the other way round.
 template <class Out, class Combine>
-void combine_tiled(const double* x, std::size_t x_row, const double* y, Out* out,
+void combine_tiled(const double* x, std::ptrdiff_t x_row, const double* y, Out* out,
                    std::size_t rows, std::size_t inner, Combine combine) {
   bool x_repeats = x_row == 0;
   const double* row = x_repeats ? x : y;
@@ -144,24 +146,26 @@ void combine_tiled(const double* x, std::size_t x_row, const double* y, Out* out
 // result of shape `shape` (which broadcast() gave for them): the two
 // innermost merged axes in one call, the others counted like an odometer.
 template <class Out, class Combine>
-std::vector<Out, UninitialisedAllocator<Out>> combined(const ValueArray& a, const ValueArray& b,
+std::vector<Out, UninitialisedAllocator<Out>> combined(const ArrayView& a, const ArrayView& b,
                                                        const ArrayShape& shape, Combine combine) {
   std::vector<Out, UninitialisedAllocator<Out>> out(shape.size());
   if (out.empty()) return out;
   WalkAxis walk[kMaxDimensions];
-  std::size_t n = element_walk(a.shape, b.shape, shape, walk);
-  const double *x = a.values.data(), *y = b.values.data();
+  std::size_t n = element_walk(a, b, shape, walk);
+  const double *x = a.data, *y = b.data;
   if (n == 0) {
     out[0] = combine(x[0], y[0]);
     return out;
   }
   const WalkAxis inner = walk[n - 1];
   const WalkAxis rows = n >= 2 ? walk[n - 2] : WalkAxis{1, 0, 0};
+  auto inner_extent = static_cast<std::ptrdiff_t>(inner.extent);
   bool tiled = inner.extent < kShortRow && inner.step_a == 1 && inner.step_b == 1 &&
-               ((rows.step_a == inner.extent && rows.step_b == 0) ||
-                (rows.step_a == 0 && rows.step_b == inner.extent));
+               ((rows.step_a == inner_extent && rows.step_b == 0) ||
+                (rows.step_a == 0 && rows.step_b == inner_extent));
   std::size_t outer = n >= 2 ? n - 2 : 0, index[kMaxDimensions] = {};
-  std::size_t at_a = 0, at_b = 0, block = rows.extent * inner.extent;
+  std::ptrdiff_t at_a = 0, at_b = 0;
+  std::size_t block = rows.extent * inner.extent;
   for (std::size_t done = 0; done < out.size(); done += block) {
     if (tiled) {
       combine_tiled(x + at_a, rows.step_a, y + at_b, out.data() + done, rows.extent,
@@ -174,12 +178,25 @@ std::vector<Out, UninitialisedAllocator<Out>> combined(const ValueArray& a, cons
       at_a += walk[axis].step_a;
       at_b += walk[axis].step_b;
       if (++index[axis] < walk[axis].extent) break;
-      at_a -= walk[axis].step_a * walk[axis].extent;
-      at_b -= walk[axis].step_b * walk[axis].extent;
+      auto extent = static_cast<std::ptrdiff_t>(walk[axis].extent);
+      at_a -= walk[axis].step_a * extent;
+      at_b -= walk[axis].step_b * extent;
       index[axis] = 0;
     }
   }
   return out;
+}
+
+// `map` of every value of `view`, in C order: one vectorised run when the
+// values lie in C order already, the element walk otherwise.
+template <class Out, class Map>
+std::vector<Out, UninitialisedAllocator<Out>> mapped(const ArrayView& view, Map map) {
+  if (view.is_c_contiguous()) {
+    std::vector<Out, UninitialisedAllocator<Out>> out(view.shape.size());
+    map_run(view.data, out.data(), out.size(), map);
+    return out;
+  }
+  return combined<Out>(view, view, view.shape, [=](double x, double) { return map(x); });
 }
 
 }  // namespace drovik::detail

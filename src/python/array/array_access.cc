@@ -42,9 +42,11 @@ std::optional<IndexPiece> index_piece(PyObject* item) {
 }
 
 // A Drovik when the index names one value by an integer per axis, as numpy
-// gives a scalar; a DrovikArray otherwise.
-PyObject* selected(const ValueArray& array, const std::vector<IndexPiece>& index) {
-  Result<ValueArray> part = select(array, index);
+// gives a scalar; otherwise a view of `source`'s values, or, when the
+// values are a result not yet handed out (`source` null), a copy of them.
+PyObject* selected(PyObject* source, const ArrayView& array,
+                   const std::vector<IndexPiece>& index) {
+  Result<ViewLayout> part = select(array, index);
   if (!part) return raise_error(part.error());
   std::size_t integers = 0;
   bool only_integers = true;
@@ -52,10 +54,10 @@ PyObject* selected(const ValueArray& array, const std::vector<IndexPiece>& index
     integers += piece.kind == IndexPiece::Kind::kInteger;
     only_integers = only_integers && piece.kind == IndexPiece::Kind::kInteger;
   }
-  if (only_integers && integers == array.shape.ndim()) {
-    return wrap(Drovik{part->values[0], std::move(part->unit)});
-  }
-  return wrap_array(std::move(*part));
+  ArrayView shown = part->over(array);
+  if (only_integers && integers == array.shape.ndim()) return wrap(Drovik{shown.data[0], array.unit});
+  if (source == nullptr) return wrap_array(compact_copy(shown));
+  return wrap_view(source, std::move(*part));
 }
 
 // A key piece numpy reads as an index array.
@@ -65,7 +67,7 @@ bool is_advanced(PyObject* item) { return is_index_array(item); }
 // pieces before it are slices and integers: the index array applies along
 // the axis they lead to, then the rest of the key, with whole slices over
 // the axes the index array left.
-PyObject* with_index_array(const ValueArray& array, const std::vector<IndexPiece>& before,
+PyObject* with_index_array(const ArrayView& array, const std::vector<IndexPiece>& before,
                            PyObject* item, const std::vector<IndexPiece>& after) {
   for (const IndexPiece& piece : before) {
     if (piece.kind == IndexPiece::Kind::kNewAxis || piece.kind == IndexPiece::Kind::kEllipsis) {
@@ -106,7 +108,7 @@ PyObject* with_index_array(const ValueArray& array, const std::vector<IndexPiece
     rest.push_back(IndexPiece{IndexPiece::Kind::kSlice, 0, PTRDIFF_MAX, 1});
   }
   rest.insert(rest.end(), after.begin(), after.end());
-  return selected(*taken, rest);
+  return selected(nullptr, *taken, rest);
 }
 
 }  // namespace
@@ -115,7 +117,7 @@ namespace array_slots {
 
 PyObject* subscript(PyObject* self, PyObject* key) {
   return guarded([&]() -> PyObject* {
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     if (is_advanced(key)) return with_index_array(array, {}, key, {});
     std::vector<IndexPiece> index;
     if (PyTuple_Check(key)) {
@@ -146,13 +148,13 @@ PyObject* subscript(PyObject* self, PyObject* key) {
       if (!piece) return nullptr;
       index.push_back(*piece);
     }
-    return selected(array, index);
+    return selected(self, array, index);
   });
 }
 
 PyObject* item(PyObject* self, Py_ssize_t index) {
   return guarded([&] {
-    return selected(array_of(self), {IndexPiece{IndexPiece::Kind::kInteger, index}});
+    return selected(self, array_of(self), {IndexPiece{IndexPiece::Kind::kInteger, index}});
   });
 }
 

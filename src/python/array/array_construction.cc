@@ -273,8 +273,8 @@ class SequenceReader {
 };
 
 // The array in `unit`; a copy of it when there is none.
-std::optional<ValueArray> converted(const ValueArray& array, const std::optional<UnitRef>& unit) {
-  if (!unit) return array;
+std::optional<ValueArray> converted(const ArrayView& array, const std::optional<UnitRef>& unit) {
+  if (!unit) return compact_copy(array);
   Result<ValueArray> result = as_unit(array, *unit);
   if (!result) {
     raise_error(result.error());

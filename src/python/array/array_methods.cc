@@ -40,20 +40,21 @@ std::optional<std::vector<Py_ssize_t>> integers_of(PyObject* const* args, Py_ssi
   return out;
 }
 
-PyObject* layout_of(PyObject* self, std::vector<std::size_t> order) {
-  return wrap_array(transposed(array_of(self), order));
+PyObject* transposed_view(PyObject* self, std::vector<std::size_t> order) {
+  return wrap_view(self, transposed(array_of(self), order));
 }
 
-// Each value of `array` from `start` on, along `axis` and those after it,
-// as nested lists of quantities.
-PyObject* listed(const ValueArray& array, std::size_t axis, std::size_t start,
-                 std::size_t stride) {
-  if (axis == array.shape.ndim()) return wrap(Drovik{array.values[start], array.unit});
-  std::size_t extent = array.shape[axis], inner = extent == 0 ? 0 : stride / extent;
+// Each value of `array` from `at` on (in values from the first), along
+// `axis` and those after it, as nested lists of quantities.
+PyObject* listed(const ArrayView& array, const Steps& steps, std::size_t axis,
+                 std::ptrdiff_t at) {
+  if (axis == array.shape.ndim()) return wrap(Drovik{array.data[at], array.unit});
+  std::size_t extent = array.shape[axis];
   Owned list(PyList_New(static_cast<Py_ssize_t>(extent)));
   if (!list) return nullptr;
   for (std::size_t i = 0; i < extent; ++i) {
-    PyObject* item = listed(array, axis + 1, start + i * inner, inner);
+    PyObject* item =
+        listed(array, steps, axis + 1, at + static_cast<std::ptrdiff_t>(i) * steps.along[axis]);
     if (item == nullptr) return nullptr;
     PyList_SET_ITEM(list.get(), static_cast<Py_ssize_t>(i), item);
   }
@@ -100,6 +101,18 @@ std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim) {
   return axes;
 }
 
+// The array's values, in C order, in the shape `extents` asks: a view where
+// its layout allows one, a compact copy otherwise.
+PyObject* reshaped_array(PyObject* self, std::span<const std::ptrdiff_t> extents) {
+  ArrayView array = array_of(self);
+  Result<ArrayShape> shape = reshaped_shape(array.shape, extents);
+  if (!shape) return raise_error(shape.error());
+  if (std::optional<ViewLayout> in_place = reshaped(array, *shape)) {
+    return wrap_view(self, std::move(*in_place));
+  }
+  return wrap_array(ValueArray{std::move(*shape), gathered(array), array.unit});
+}
+
 namespace array_slots {
 
 PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
@@ -107,14 +120,24 @@ PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs
     std::optional<std::vector<Py_ssize_t>> extents = integers_of(args, nargs);
     if (!extents) return nullptr;
     std::vector<std::ptrdiff_t> wanted(extents->begin(), extents->end());
-    return to_python(reshaped(array_of(self), wanted));
+    return reshaped_array(self, wanted);
   });
 }
 
 PyObject* ravel_method(PyObject* self, PyObject*) {
   return guarded([&] {
     std::ptrdiff_t all = -1;
-    return to_python(reshaped(array_of(self), std::span<const std::ptrdiff_t>(&all, 1)));
+    return reshaped_array(self, std::span<const std::ptrdiff_t>(&all, 1));
+  });
+}
+
+// numpy's flatten copies, always.
+PyObject* flatten_method(PyObject* self, PyObject*) {
+  return guarded([&] {
+    ArrayView array = array_of(self);
+    std::size_t size = array.shape.size();
+    return wrap_array(ValueArray{*ArrayShape::of(std::span<const std::size_t>(&size, 1)),
+                                 gathered(array), array.unit});
   });
 }
 
@@ -124,7 +147,7 @@ PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nar
     std::vector<std::size_t> order(ndim);
     if (nargs == 0 || (nargs == 1 && args[0] == Py_None)) {
       for (std::size_t k = 0; k < ndim; ++k) order[k] = ndim - 1 - k;
-      return layout_of(self, std::move(order));
+      return transposed_view(self, std::move(order));
     }
     std::optional<std::vector<Py_ssize_t>> axes = integers_of(args, nargs);
     if (!axes) return nullptr;
@@ -145,7 +168,7 @@ PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nar
       named[*index] = true;
       order[k] = *index;
     }
-    return layout_of(self, std::move(order));
+    return transposed_view(self, std::move(order));
   });
 }
 
@@ -165,7 +188,7 @@ PyObject* swapaxes_method(PyObject* self, PyObject* const* args, Py_ssize_t narg
     std::vector<std::size_t> order(ndim);
     for (std::size_t k = 0; k < ndim; ++k) order[k] = k;
     std::swap(order[*first], order[*second]);
-    return layout_of(self, std::move(order));
+    return transposed_view(self, std::move(order));
   });
 }
 
@@ -177,7 +200,7 @@ PyObject* squeeze_method(PyObject* self, PyObject* args, PyObject* kwargs) {
                                      &axis)) {
       return nullptr;
     }
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     std::size_t ndim = array.shape.ndim();
     std::optional<ReducedAxes> named = reduced_axes(axis, ndim);
     if (!named) return nullptr;
@@ -191,7 +214,7 @@ PyObject* squeeze_method(PyObject* self, PyObject* args, PyObject* kwargs) {
       }
       drop[k] = named->along[k] && one;
     }
-    return wrap_array(squeezed(array, std::span<const bool>(drop.get(), ndim)));
+    return wrap_view(self, squeezed(array, std::span<const bool>(drop.get(), ndim)));
   });
 }
 
@@ -203,12 +226,12 @@ PyObject* cumsum_method(PyObject* self, PyObject* args, PyObject* kwargs) {
                                      &axis)) {
       return nullptr;
     }
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     if (axis == Py_None) {  // numpy runs over the values flattened
-      std::ptrdiff_t all = -1;
-      Result<ValueArray> flat = reshaped(array, std::span<const std::ptrdiff_t>(&all, 1));
-      if (!flat) return raise_error(flat.error());
-      return to_python(cumulative_sum(*flat, 0));
+      std::size_t size = array.shape.size();
+      ValueArray flat{*ArrayShape::of(std::span<const std::size_t>(&size, 1)), gathered(array),
+                      array.unit};
+      return to_python(cumulative_sum(flat, 0));
     }
     std::optional<std::size_t> k = axis_index(axis, array.shape.ndim());
     if (!k) return nullptr;
@@ -232,7 +255,7 @@ PyObject* spread_method(PyObject* self, PyObject* args, PyObject* kwargs) {
                    : PyArg_ParseTupleAndKeywords(args, kwargs, "|Odp", const_cast<char**>(names),
                                                  &axis, &ddof, &keepdims);
     if (!parsed) return nullptr;
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     std::optional<ReducedAxes> axes = reduced_axes(axis, array.shape.ndim());
     if (!axes) return nullptr;
     if (kKind != 0) return array_or_quantity(variance(array, *axes, ddof, keepdims, kKind == 2));
@@ -253,8 +276,8 @@ template PyObject* spread_method<2>(PyObject*, PyObject*, PyObject*);
 
 PyObject* tolist_method(PyObject* self, PyObject*) {
   return guarded([&] {
-    const ValueArray& array = array_of(self);
-    return listed(array, 0, 0, array.shape.size());
+    ArrayView array = array_of(self);
+    return listed(array, array.steps(), 0, 0);
   });
 }
 
@@ -270,13 +293,13 @@ PyObject* dtype_getter(PyObject*, void*) {
 
 PyObject* item_method(PyObject* self, PyObject*) {
   return guarded([&]() -> PyObject* {
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     if (array.shape.size() != 1) {
       PyErr_SetString(PyExc_ValueError,
                       "can only convert an array of size 1 to a Python scalar");
       return nullptr;
     }
-    return wrap(Drovik{array.values[0], array.unit});
+    return wrap(Drovik{array.data[0], array.unit});
   });
 }
 

@@ -16,6 +16,16 @@ BufferLayout::BufferLayout(const ArrayShape& shape, Py_ssize_t itemsize) : ndim_
   }
 }
 
+BufferLayout::BufferLayout(const ArrayShape& shape, const ByteStrides& strides)
+    : ndim_(shape.ndim()) {
+  if (ndim_ > kInPlaceAxes) large_ = std::make_unique<Py_ssize_t[]>(2 * ndim_);
+  Py_ssize_t* extents = this->shape();
+  for (std::size_t axis = 0; axis < ndim_; ++axis) {
+    extents[axis] = static_cast<Py_ssize_t>(shape[axis]);
+    extents[ndim_ + axis] = strides[axis];
+  }
+}
+
 namespace {
 
 // A buffer's address must not be null, even with no items.
@@ -27,6 +37,23 @@ int lend_buffer(PyObject* owner, const LentBuffer& lent, Py_buffer* view, int fl
                 const char* refusal) {
   if ((flags & PyBUF_WRITABLE) == PyBUF_WRITABLE && !lent.writable) {
     PyErr_SetString(PyExc_BufferError, refusal);
+    view->obj = nullptr;
+    return -1;
+  }
+  bool c_wanted = (flags & PyBUF_C_CONTIGUOUS) == PyBUF_C_CONTIGUOUS ||
+                  (flags & PyBUF_STRIDES) != PyBUF_STRIDES;
+  bool f_wanted = (flags & PyBUF_F_CONTIGUOUS) == PyBUF_F_CONTIGUOUS;
+  bool any_wanted = (flags & PyBUF_ANY_CONTIGUOUS) == PyBUF_ANY_CONTIGUOUS;
+  const char* refused = nullptr;
+  if (any_wanted && !c_wanted && !f_wanted) {
+    if (!lent.c_contiguous && !lent.f_contiguous) refused = "ndarray is not contiguous";
+  } else if (f_wanted && !lent.f_contiguous) {
+    refused = "ndarray is not Fortran contiguous";
+  } else if (c_wanted && !lent.c_contiguous) {
+    refused = "ndarray is not C-contiguous";
+  }
+  if (refused != nullptr) {
+    PyErr_SetString(PyExc_BufferError, refused);
     view->obj = nullptr;
     return -1;
   }
@@ -64,8 +91,40 @@ PyObject* wrap_array(ValueArray&& array) {
   if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<ArrayObject*>(object);
   ::new (&self->layout) BufferLayout(std::move(layout));
-  ::new (&self->array) ValueArray(std::move(array));
+  ::new (&self->shape) ArrayShape(std::move(array.shape));
+  ::new (&self->unit) UnitRef(std::move(array.unit));
+  ::new (&self->values) Values(std::move(array.values));
+  self->data = self->values.data();
+  self->base = nullptr;
   return object;
+}
+
+PyObject* wrap_view(PyObject* source, ViewLayout&& layout) {
+  PyTypeObject* type = array_type();
+  if (type == nullptr) return nullptr;
+  auto* from = reinterpret_cast<ArrayObject*>(source);
+  BufferLayout lent(layout.shape, layout.strides);
+  UnitRef unit = from->unit;
+  PyObject* object = type->tp_alloc(type, 0);
+  if (object == nullptr) return nullptr;
+  auto* self = reinterpret_cast<ArrayObject*>(object);
+  ::new (&self->layout) BufferLayout(std::move(lent));
+  ::new (&self->shape) ArrayShape(std::move(layout.shape));
+  ::new (&self->unit) UnitRef(std::move(unit));
+  ::new (&self->values) Values();
+  self->data = from->data + layout.offset / static_cast<std::ptrdiff_t>(sizeof(double));
+  // A view of a view holds the array that owns the values, so that chains
+  // of views hold nothing between.
+  self->base = Py_NewRef(from->base != nullptr ? from->base : source);
+  return object;
+}
+
+PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source) {
+  return layout ? wrap_view(source, std::move(*layout)) : raise_error(layout.error());
+}
+
+ValueArray compact_copy(const ArrayView& view) {
+  return ValueArray{view.shape, gathered(view), view.unit};
 }
 
 PyObject* to_python(Result<ValueArray>&& result) {

@@ -1,6 +1,6 @@
 // The Python object behind drovik_array.DrovikArray: an immutable array of
-// values in one unit, and the shape and strides it lends through the buffer
-// protocol.
+// values in one unit, its own or a view of another array's, and the shape
+// and strides it lends through the buffer protocol.
 #ifndef DROVIK_PYTHON_ARRAY_ARRAY_OBJECT_H_
 #define DROVIK_PYTHON_ARRAY_ARRAY_OBJECT_H_
 
@@ -8,19 +8,25 @@
 
 #include <atomic>
 #include <memory>
+#include <type_traits>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 #include "error/drovik_error.h"
 #include "python/once.h"
 
 namespace drovik::python {
 
-// The shape, then the strides in bytes, that a buffer of C-ordered items of
-// `itemsize` bytes lends for `shape`: made with the object that lends it, so
-// that lending writes nothing; in place for up to four axes.
+static_assert(std::is_same_v<Py_ssize_t, std::ptrdiff_t>, "byte strides are lent as they are");
+
+// The shape, then the strides in bytes, that a buffer lends: made with the
+// object that lends it, so that lending writes nothing; in place for up to
+// four axes.
 class BufferLayout {
  public:
+  // C-ordered items of `itemsize` bytes.
   BufferLayout(const ArrayShape& shape, Py_ssize_t itemsize);
+  // These strides.
+  BufferLayout(const ArrayShape& shape, const ByteStrides& strides);
   Py_ssize_t* shape() { return large_ ? large_.get() : small_; }
   Py_ssize_t* strides() { return shape() + ndim_; }
   std::size_t heap_bytes() const { return large_ ? 2 * ndim_ * sizeof(Py_ssize_t) : 0; }
@@ -32,8 +38,9 @@ class BufferLayout {
   std::unique_ptr<Py_ssize_t[]> large_;
 };
 
-// What an object lends through the buffer protocol: `count` C-ordered items
-// of `itemsize` bytes and `format` at `data`, laid out as `layout` says.
+// What an object lends through the buffer protocol: `count` items of
+// `itemsize` bytes and `format`, the first at `data`, laid out as `layout`
+// says; `c_contiguous` when they follow one another in C order.
 struct LentBuffer {
   void* data;
   std::size_t count;
@@ -42,16 +49,28 @@ struct LentBuffer {
   int ndim;
   BufferLayout* layout;
   bool writable;
+  bool c_contiguous = true;
+  bool f_contiguous = false;
 };
 
 // Fills `view` for `owner`'s getbuffer slot; a writable view of what is not
-// writable raises BufferError with `refusal`.
+// writable raises BufferError with `refusal`, and so does a request the
+// layout cannot meet (no strides, or a contiguity, asked of values that lie
+// otherwise), in numpy's words.
 int lend_buffer(PyObject* owner, const LentBuffer& lent, Py_buffer* view, int flags,
                 const char* refusal);
 
+// An array owns its values (C-ordered, `values`) or shows some of another
+// array's (a view: `base` holds that array, which never changes, so that
+// threads read both without locks). `data` is where the element at index
+// (0, ..., 0) lies; `layout` holds the extents and the byte strides.
 struct ArrayObject {
   PyObject_HEAD
-  ValueArray array;
+  const double* data;
+  ArrayShape shape;
+  UnitRef unit;
+  Values values;
+  PyObject* base;
   BufferLayout layout;
 };
 
@@ -71,8 +90,11 @@ inline bool is_array(PyObject* object) {
   return Py_IS_TYPE(object, detail::created_array_type.load(std::memory_order_acquire));
 }
 
-inline const ValueArray& array_of(PyObject* object) {
-  return reinterpret_cast<ArrayObject*>(object)->array;
+// What the array shows, for the core's operations to read in place.
+inline ArrayView array_of(PyObject* object) {
+  auto* self = reinterpret_cast<ArrayObject*>(object);
+  return ArrayView(self->data, self->shape, self->base != nullptr ? self->layout.strides() : nullptr,
+                   self->unit);
 }
 
 // The shape as numpy gives it: a tuple of ints (a new reference).
@@ -80,6 +102,12 @@ PyObject* shape_tuple(const ArrayShape& shape);
 
 // A new DrovikArray owning `array`, or nullptr with an exception set.
 PyObject* wrap_array(ValueArray&& array);
+// A new DrovikArray showing `source`'s values as `layout` lays them out
+// (relative to source's first value), or nullptr with an exception set.
+PyObject* wrap_view(PyObject* source, ViewLayout&& layout);
+PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source);
+// The values of `view` in C order, owned: a compact copy.
+ValueArray compact_copy(const ArrayView& view);
 
 // The new array, or the error raised (nullptr).
 PyObject* to_python(Result<ValueArray>&& result);

@@ -32,16 +32,16 @@ class Operand {
  public:
   explicit Operand(PyObject* object) {
     if (is_array(object)) {
-      array_ = &array_of(object);
+      array_.emplace(array_of(object));
     } else if (const Drovik* quantity = readable_quantity(object)) {
       owned_ = single_value(*quantity);
     } else {
       owned_ = operand_argument(object);
     }
-    if (owned_) array_ = &*owned_;
+    if (owned_) array_.emplace(*owned_);
   }
-  explicit operator bool() const { return array_ != nullptr; }
-  const ValueArray& operator*() const { return *array_; }
+  explicit operator bool() const { return array_.has_value(); }
+  const ArrayView& operator*() const { return *array_; }
   // Nothing was read: NotImplemented when declined, else the error.
   static PyObject* unread() {
     if (PyErr_Occurred()) return nullptr;
@@ -50,10 +50,10 @@ class Operand {
 
  private:
   std::optional<ValueArray> owned_;
-  const ValueArray* array_ = nullptr;
+  std::optional<ArrayView> array_;
 };
 
-using Operation = Result<ValueArray> (*)(const ValueArray&, const ValueArray&);
+using Operation = Result<ValueArray> (*)(const ArrayView&, const ArrayView&);
 
 // forward(array, other) when the array is on the left, or when a quantity is
 // (element by element, that is what a quantity on the left gives);
@@ -71,7 +71,7 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
   });
 }
 
-PyObject* compared(const ValueArray& receiver, const ValueArray& other, int op) {
+PyObject* compared(const ArrayView& receiver, const ArrayView& other, int op) {
   Result<BooleanArray> truths = compare(receiver, other, static_cast<CompareOp>(op));
   if (!truths) return raise_error(truths.error());
   return plain_booleans(std::move(*truths));
@@ -201,7 +201,7 @@ PyObject* apply_method(PyObject* name, PyObject* method, PyObject* inputs, PyObj
   if (PyTuple_GET_SIZE(inputs) != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) {
     return refuse_for_numpy(name);
   }
-  const ValueArray& array = array_of(PyTuple_GET_ITEM(inputs, 0));
+  ArrayView array = array_of(PyTuple_GET_ITEM(inputs, 0));
   PyObject* axis_object = kwargs ? PyDict_GetItemString(kwargs, "axis") : nullptr;
   PyObject* keepdims = kwargs ? PyDict_GetItemString(kwargs, "keepdims") : nullptr;
   Py_ssize_t known = (axis_object != nullptr) + (keepdims != nullptr);
@@ -337,8 +337,8 @@ PyObject* quantity_array_ufunc(PyObject*, PyObject* args, PyObject* kwargs) {
     PyObject* result = array_slots::array_ufunc_method(nullptr, arguments.get(), kwargs);
     if (result == nullptr || !is_array(result) || array_of(result).shape.ndim() > 0) return result;
     Owned scalar(result);  // numpy gives a scalar for inputs without axes
-    const ValueArray& value = array_of(result);
-    return wrap(Drovik{value.values[0], value.unit});
+    ArrayView value = array_of(result);
+    return wrap(Drovik{value.data[0], value.unit});
   });
 }
 
@@ -377,7 +377,7 @@ PyObject* negative(PyObject* self) {
   return guarded([&] { return wrap_array(negate(array_of(self))); });
 }
 PyObject* positive(PyObject* self) {
-  return guarded([&] { return wrap_array(ValueArray(array_of(self))); });
+  return guarded([&] { return wrap_array(compact_copy(array_of(self))); });
 }
 PyObject* absolute(PyObject* self) {
   return guarded([&] { return wrap_array(drovik::absolute(array_of(self))); });

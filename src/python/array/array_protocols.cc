@@ -14,7 +14,7 @@ namespace drovik::python {
 namespace {
 
 // The values as a quantity's state saves its value, one after another.
-PyObject* values_as_bytes(const Values& values) {
+PyObject* values_as_bytes(std::span<const double> values) {
   auto size = static_cast<Py_ssize_t>(values.size() * sizeof(double));
   PyObject* bytes = PyBytes_FromStringAndSize(nullptr, size);
   if (bytes == nullptr) return nullptr;
@@ -86,12 +86,13 @@ namespace array_slots {
 
 PyObject* reduce_method(PyObject* self, PyObject*) {
   return guarded([&]() -> PyObject* {
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     Owned restore(PyObject_GetAttrString(reinterpret_cast<PyObject*>(Py_TYPE(self)), "_restore"));
     if (!restore) return nullptr;
     Owned shape(shape_tuple(array.shape));
     if (!shape) return nullptr;
-    Owned values(values_as_bytes(array.values));
+    // A view saves the values it shows, not the array they belong to.
+    Owned values(values_as_bytes(CompactValues(array).span()));
     if (!values) return nullptr;
     PyObject* unit = saved_unit(array.unit);
     if (unit == nullptr) return nullptr;
@@ -116,12 +117,19 @@ PyObject* restore_method(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
   });
 }
 
-// Arrays never change, so a copy, deep or not, is the array itself.
-PyObject* copy_method(PyObject* self, PyObject*) { return Py_NewRef(self); }
+// Arrays never change, so a copy, deep or not, of an array that owns its
+// values is the array itself; a view's copy owns its values, compact, so
+// that it no longer holds the array it showed.
+PyObject* copy_method(PyObject* self, PyObject*) {
+  if (reinterpret_cast<ArrayObject*>(self)->base == nullptr) return Py_NewRef(self);
+  return guarded([&] { return wrap_array(compact_copy(array_of(self))); });
+}
 
+// A view counts only itself, as numpy's views do: the values belong to the
+// array it shows.
 PyObject* sizeof_method(PyObject* self, PyObject*) {
   auto* object = reinterpret_cast<ArrayObject*>(self);
-  std::size_t size = sizeof(ArrayObject) + object->array.values.capacity() * sizeof(double) +
+  std::size_t size = sizeof(ArrayObject) + object->values.capacity() * sizeof(double) +
                      object->layout.heap_bytes();
   return PyLong_FromSize_t(size);
 }

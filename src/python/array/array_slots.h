@@ -68,6 +68,7 @@ PyObject* iterate(PyObject* self);
 // 2 std), the values as Python objects, numpy's dtype.
 PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
 PyObject* ravel_method(PyObject* self, PyObject*);
+PyObject* flatten_method(PyObject* self, PyObject*);
 PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
 PyObject* transpose_getter(PyObject* self, void*);
 PyObject* swapaxes_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);

@@ -20,14 +20,15 @@ namespace {
 // "..." for all but the first and last three along an axis of a large array.
 constexpr std::size_t kSummariseFrom = 1000, kEdgeItems = 3;
 
-// Lays out the values from `start` along `axis` and the axes after it;
-// false when append_value failed (with a Python exception set).
+// Lays out the values from `at` (in values from the first) along `axis`
+// and the axes after it; false when append_value failed (with a Python
+// exception set).
 template <class AppendValue>
-bool append_values(TextBuffer& out, const ValueArray& array, std::size_t axis,
-                   std::size_t start, std::size_t stride, bool summarise,
+bool append_values(TextBuffer& out, const ArrayView& array, const Steps& steps,
+                   std::size_t axis, std::ptrdiff_t at, bool summarise,
                    AppendValue& append_value) {
-  if (axis == array.shape.ndim()) return append_value(out, array.values[start]);
-  std::size_t extent = array.shape[axis], inner = stride / (extent == 0 ? 1 : extent);
+  if (axis == array.shape.ndim()) return append_value(out, array.data[at]);
+  std::size_t extent = array.shape[axis];
   out.append("[");
   for (std::size_t i = 0; i < extent; ++i) {
     if (summarise && extent > 2 * kEdgeItems && i == kEdgeItems) {
@@ -47,7 +48,8 @@ bool append_values(TextBuffer& out, const ValueArray& array, std::size_t axis,
       out.append(array.shape.ndim() - axis - 1, '\n');
       out.append(axis + 1, ' ');
     }
-    if (!append_values(out, array, axis + 1, start + i * inner, inner, summarise, append_value)) {
+    std::ptrdiff_t next = at + static_cast<std::ptrdiff_t>(i) * steps.along[axis];
+    if (!append_values(out, array, steps, axis + 1, next, summarise, append_value)) {
       return false;
     }
   }
@@ -60,13 +62,13 @@ bool append_values(TextBuffer& out, const ValueArray& array, std::size_t axis,
 template <class AppendValue, class AppendUnit>
 PyObject* laid_out(PyObject* self, AppendValue append_value, AppendUnit append_unit) {
   return guarded([&]() -> PyObject* {
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     TextBuffer out;
     // As numpy prints every empty array, whatever its shape: one line per
     // index of a long leading axis would never end for (2**40, 0).
     if (array.shape.size() == 0 && array.shape.ndim() > 0) {
       out.append("[]");
-    } else if (!append_values(out, array, 0, 0, array.shape.size(),
+    } else if (!append_values(out, array, array.steps(), 0, 0,
                               array.shape.size() > kSummariseFrom, append_value)) {
       return nullptr;
     }

@@ -61,18 +61,37 @@ PyObject* new_slot(PyTypeObject*, PyObject* args, PyObject* kwargs) {
 
 void free_slot(void* memory) {
   auto* self = static_cast<ArrayObject*>(memory);
-  self->array.~ValueArray();
+  self->values.~Values();
+  self->unit.~UnitRef();
+  self->shape.~ArrayShape();
   self->layout.~BufferLayout();
+  PyObject* base = self->base;
   PyObject_Free(memory);
+  Py_XDECREF(base);
 }
 
-// The buffer: the values, read-only, in C order.
+// The buffer: the values, read-only, where they lie (a view's strides
+// lent as they are).
+
+// True when the values lie one after another with the first axis fastest.
+bool is_f_contiguous(const ArrayView& view) {
+  if (view.shape.size() == 0) return true;
+  Steps steps = view.steps();
+  std::ptrdiff_t step = 1;
+  for (std::size_t k = 0; k < view.shape.ndim(); ++k) {
+    if (view.shape[k] == 1) continue;
+    if (steps.along[k] != step) return false;
+    step *= static_cast<std::ptrdiff_t>(view.shape[k]);
+  }
+  return true;
+}
 
 int get_buffer(PyObject* object, Py_buffer* view, int flags) {
   auto* self = reinterpret_cast<ArrayObject*>(object);
-  Values& values = self->array.values;
-  LentBuffer lent{values.data(), values.size(), sizeof(double), "d",
-                  static_cast<int>(self->array.shape.ndim()), &self->layout, false};
+  ArrayView shown = array_of(object);
+  LentBuffer lent{const_cast<double*>(self->data), self->shape.size(), sizeof(double), "d",
+                  static_cast<int>(self->shape.ndim()), &self->layout, false,
+                  shown.is_c_contiguous(), is_f_contiguous(shown)};
   return lend_buffer(object, lent, view, flags, "a DrovikArray is read-only");
 }
 
@@ -105,8 +124,8 @@ int assign_slot(PyObject*, PyObject*, PyObject*) {
 
 // numpy's truth of an array: its one value's; none or many are ambiguous.
 int bool_slot(PyObject* self) {
-  const ValueArray& array = array_of(self);
-  if (array.shape.size() == 1) return array.values[0] != 0.0;
+  ArrayView array = array_of(self);
+  if (array.shape.size() == 1) return array.data[0] != 0.0;
   PyErr_SetString(PyExc_ValueError,
                   array.shape.size() == 0
                       ? "The truth value of an empty array is ambiguous: use a.size > 0 to "
@@ -134,8 +153,8 @@ PyObject* as_number_method(PyObject* self, PyObject* const* args, Py_ssize_t nar
     if (!match_arguments(kAsNumber, args, nargs, kwnames, &unit)) return nullptr;
     std::optional<std::optional<UnitRef>> target = unit_argument(unit);
     if (!target) return nullptr;
-    const ValueArray& array = array_of(self);
-    if (!*target) return plain_values(ValueArray(array));
+    ArrayView array = array_of(self);
+    if (!*target) return plain_values(compact_copy(array));
     Result<ValueArray> converted = as_unit(array, **target);
     if (!converted) return raise_error(converted.error());
     return plain_values(std::move(*converted));
@@ -171,7 +190,7 @@ PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
                                      &axis_object, &keepdims)) {
       return nullptr;
     }
-    const ValueArray& array = array_of(self);
+    ArrayView array = array_of(self);
     std::optional<ReducedAxes> axes = reduced_axes(axis_object, array.shape.ndim());
     if (!axes) return nullptr;
     return array_or_quantity(reduce(array, kind, *axes, keepdims != 0));
@@ -225,14 +244,16 @@ PyMethodDef kMethods[] = {
      METH_FASTCALL | METH_STATIC, "_restore(*state)\n--\n\n"},
     {"__copy__", array_slots::copy_method, METH_NOARGS, "__copy__($self, /)\n--\n\n"},
     {"copy", array_slots::copy_method, METH_NOARGS,
-     "copy($self, /)\n--\n\nThe array itself: arrays never change."},
+     "copy($self, /)\n--\n\nThe array with values of its own, compact (the array itself "
+     "when it has: arrays never change)."},
     {"reshape", fast(array_slots::reshape_method), METH_FASTCALL,
      "reshape($self, /, *shape)\n--\n\nThe values in C order with new extents (one may be "
      "-1), given one by one or as a tuple."},
     {"ravel", array_slots::ravel_method, METH_NOARGS,
-     "ravel($self, /)\n--\n\nThe values in C order along one axis."},
-    {"flatten", array_slots::ravel_method, METH_NOARGS,
-     "flatten($self, /)\n--\n\nThe values in C order along one axis."},
+     "ravel($self, /)\n--\n\nThe values in C order along one axis (a view when they lie "
+     "so)."},
+    {"flatten", array_slots::flatten_method, METH_NOARGS,
+     "flatten($self, /)\n--\n\nThe values in C order along one axis, copied."},
     {"transpose", fast(array_slots::transpose_method), METH_FASTCALL,
      "transpose($self, /, *axes)\n--\n\nThe axes in reverse order, or in the order given."},
     {"swapaxes", fast(array_slots::swapaxes_method), METH_FASTCALL,

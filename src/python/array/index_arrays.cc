@@ -112,7 +112,7 @@ std::optional<IndexArray> index_array(PyObject* item) {
   return out;
 }
 
-Result<ValueArray> advanced(const ValueArray& array, IndexArray&& key, std::size_t axis) {
+Result<ValueArray> advanced(const ArrayView& array, IndexArray&& key, std::size_t axis) {
   if (key.is_mask && axis == 0) return masked(array, key.truths, key.shape);
   if (key.is_mask) {
     // Elsewhere in a tuple a one-axis mask picks the positions it holds true.

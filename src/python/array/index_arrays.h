@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 #include "error/drovik_error.h"
 
 namespace drovik::python {
@@ -34,7 +34,7 @@ std::optional<IndexArray> index_array(PyObject* item);
 // `array` indexed by `key` at `axis`: a mask at axis 0 covers the leading
 // axes it has; elsewhere a one-axis mask picks its true positions; integers
 // take their values along the axis.
-Result<ValueArray> advanced(const ValueArray& array, IndexArray&& key, std::size_t axis);
+Result<ValueArray> advanced(const ArrayView& array, IndexArray&& key, std::size_t axis);
 
 }  // namespace drovik::python
 

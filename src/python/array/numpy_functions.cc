@@ -114,7 +114,7 @@ class Converter {
   }
 
  private:
-  PyObject* converted(const ValueArray& array) {
+  PyObject* converted(const ArrayView& array) {
     Result<ValueArray> values = as_unit(array, unit_);
     if (!values) return raise_error(values.error());
     return plain_values(std::move(*values));
