@@ -14,6 +14,7 @@
 
 #include "array/array_comparison.h"
 #include "array/array_indexing.h"
+#include "array/array_layout.h"
 #include "array/array_operations.h"
 #include "array/strided_values.h"
 #include "quantity/conversion.h"
@@ -572,6 +573,45 @@ TEST(ArrayIndexing, SelectsAsNumpyDoes) {
     Values selected = gathered(layout->over(a));
     EXPECT_EQ(std::vector<double>(selected.begin(), selected.end()), c.values) << c.shape;
   }
+}
+
+// Reshapes see a view's values in place where each group of old axes that
+// becomes a group of new ones steps as one axis (numpy's rule), and say so
+// when only a copy can give the new shape; broadcasting repeats with stride 0.
+TEST(ArrayLayout, ReshapesAndBroadcastsAreViewsWhereNumpysAre) {
+  ValueArray a{shape_of({4, 6}), {}, UnitRef(units_of("km"))};
+  for (int i = 0; i < 24; ++i) a.values.push_back(i);
+  std::ptrdiff_t rows_apart[] = {48, 16};  // a[:, ::2], of shape (4, 3)
+  ArrayShape every_other = shape_of({4, 3});
+  ArrayView columns(a.values.data(), every_other, rows_apart, a.unit);
+  std::ptrdiff_t swapped[] = {8, 48};  // a.T, of shape (6, 4)
+  ArrayShape transposed_shape = shape_of({6, 4});
+  ArrayView transposed(a.values.data(), transposed_shape, swapped, a.unit);
+  struct Case {
+    const ArrayView* view;
+    std::vector<std::size_t> to;
+    std::vector<std::ptrdiff_t> strides;  // empty: a copy is needed
+  };
+  const Case cases[] = {
+      {&columns, {2, 2, 3}, {96, 48, 16}}, {&columns, {4, 3, 1}, {48, 16, 16}},
+      {&columns, {12}, {16}},              {&transposed, {6, 2, 2}, {8, 96, 48}},
+      {&transposed, {24}, {}},             {&transposed, {3, 8}, {}},
+  };
+  for (const Case& c : cases) {
+    std::optional<ViewLayout> layout = reshaped(*c.view, shape_of(c.to));
+    ASSERT_EQ(layout.has_value(), !c.strides.empty()) << shape_text(shape_of(c.to));
+    if (!layout) continue;
+    std::vector<std::ptrdiff_t> strides(layout->strides.data(),
+                                        layout->strides.data() + layout->strides.size());
+    EXPECT_EQ(strides, c.strides) << shape_text(shape_of(c.to));
+    Values seen = gathered(layout->over(*c.view)), expected = gathered(*c.view);
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), expected.begin(), expected.end()));
+  }
+  Result<ViewLayout> repeated = broadcast_to(columns, shape_of({2, 4, 3}));
+  ASSERT_TRUE(repeated);
+  EXPECT_EQ(repeated->strides[0], 0);
+  EXPECT_EQ(gathered(repeated->over(columns))[12], 0.0);
+  EXPECT_FALSE(broadcast_to(columns, shape_of({4, 4})));
 }
 
 // Integer arrays along any axis and masks over the leading axes, with
