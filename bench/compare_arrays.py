@@ -79,6 +79,10 @@ x5, y5, a5, b5 = pair((1000, 1), (1, 1000))
 s1, s2 = rng.random((3, 300000)), rng.random((2000, 2000))
 s3 = rng.random((300000, 3))
 d1, d2, d3 = DrovikArray(s1, "m"), DrovikArray(s2, "m"), DrovikArray(s3, "m")
+x6, y6, a6, b6 = pair((1000, 1000), (1000, 1000))
+x7, y7, a7, b7 = pair(2 * 10**6, 10**6)
+big = rng.random(10**7)
+d_big = DrovikArray(big, "m")
 """
 LAYOUTS = {
     "a + b, (300000, 3)": ("x1 + y1", "a1 + b1", 1.3),
@@ -93,6 +97,14 @@ LAYOUTS = {
     "sum(axis=0), (300000, 3)": ("s3.sum(axis=0)", "d3.sum(axis=0)", 1.5),
     "sum(axis=1), (300000, 3)": ("s3.sum(axis=1)", "d3.sum(axis=1)", 1.5),
     "max(axis=0), (2000, 2000)": ("s2.max(axis=0)", "d2.max(axis=0)", 1.5),
+    "a + b, a transposed (1000, 1000)": ("x6.T + y6", "a6.T + b6", 1.3),
+    "a + b, a = v[::2] of 2·10^6": ("x7[::2] + y7", "a7[::2] + b7", 1.3),
+    "sum(axis=0), transposed (2000, 2000)": ("s2.T.sum(axis=0)", "d2.T.sum(axis=0)", 1.5),
+    "v[::2] of 10^7 (a view)": ("big[::2]", "d_big[::2]", "2 µs"),
+    "v[10:-10] of 10^7": ("big[10:-10]", "d_big[10:-10]", "2 µs"),
+    "v.reshape(1000, -1) of 10^7": ("big.reshape(1000, -1)", "d_big.reshape(1000, -1)", "2 µs"),
+    "v.reshape(1000, -1).T of 10^7": ("big.reshape(1000, -1).T", "d_big.reshape(1000, -1).T",
+                                     "2 µs"),
 }
 
 # The same chain of operations on a million values, each in a fresh process:
@@ -127,9 +139,11 @@ def layout_table(rounds, budget):
              "| operation | numpy | drovik | drovik/numpy | goal |", "|---|---:|---:|---:|---|"]
     for k, (label, row) in enumerate(LAYOUTS.items()):
         n, d = flat[2 * k] / 1e3, flat[2 * k + 1] / 1e3
-        verdict = "met" if d / n <= row[2] else "MISSED"
-        lines.append(f"| {label} | {fmt(n, 1)} | {fmt(d, 1)} | {d / n:.2f}× | ≤ {row[2]}× "
-                     f"{verdict} |")
+        # A goal is a ratio to numpy, or a time of its own ("2 µs").
+        within = d <= float(row[2].split()[0]) if isinstance(row[2], str) else d / n <= row[2]
+        goal = row[2] if isinstance(row[2], str) else f"{row[2]}×"
+        lines.append(f"| {label} | {fmt(n, 2)} | {fmt(d, 2)} | {d / n:.2f}× | ≤ {goal} "
+                     f"{'met' if within else 'MISSED'} |")
     return lines
 
 

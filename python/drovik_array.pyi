@@ -124,14 +124,15 @@ class DrovikArray:
     @staticmethod
     def _restore(*state: Any) -> DrovikArray: ...
     def copy(self) -> DrovikArray:
-        """The array itself: arrays never change."""
+        """The array with values of its own, compact (the array itself when it
+        has: arrays never change)."""
     def reshape(self, /, *shape: SupportsIndex | tuple[SupportsIndex, ...]) -> DrovikArray:
         """The values in C order with new extents (one may be -1), given one by
         one or as a tuple."""
     def ravel(self) -> DrovikArray:
-        """The values in C order along one axis."""
+        """The values in C order along one axis (a view when they lie so)."""
     def flatten(self) -> DrovikArray:
-        """The values in C order along one axis."""
+        """The values in C order along one axis, copied."""
     def transpose(self, /, *axes: SupportsIndex | tuple[SupportsIndex, ...] | None) -> DrovikArray:
         """The axes in reverse order, or in the order given."""
     def swapaxes(self, axis1: SupportsIndex, axis2: SupportsIndex, /) -> DrovikArray:
