@@ -36,6 +36,8 @@ LAYOUTS = {
     "reversed": lambda x: x[::-1],
     "transposed": lambda x: x.T,
     "column-sliced": lambda x: x[:, 1:3],
+    "unaligned": lambda x: np.frombuffer(b"\0" + x.tobytes(), x.dtype, x.size, 1).reshape(x.shape),
+    "broadcast": lambda x: np.broadcast_to(x[:1], x.shape),
 }
 
 

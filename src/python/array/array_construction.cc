@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,23 +20,6 @@
 
 namespace drovik::python {
 namespace {
-
-// A buffer held for the length of a scope.
-class HeldBuffer {
- public:
-  bool get(PyObject* object) {
-    held_ = PyObject_GetBuffer(object, &view_, PyBUF_RECORDS_RO) == 0;
-    return held_;
-  }
-  ~HeldBuffer() {
-    if (held_) PyBuffer_Release(&view_);
-  }
-  const Py_buffer& view() const { return view_; }
-
- private:
-  Py_buffer view_{};
-  bool held_ = false;
-};
 
 // Whether a buffer of other things than real numbers raises TypeError, or
 // is declined with no exception (an operator's other operand: not its type).
@@ -376,6 +360,42 @@ std::optional<ValueArray> operand_argument(PyObject* other) {
   double value = PyFloat_AsDouble(other);
   if (value == -1.0 && PyErr_Occurred()) return std::nullopt;
   return ValueArray{ArrayShape(), {value}, UnitRef()};
+}
+
+bool OperandValues::read(PyObject* other) {
+  if (PyObject_CheckBuffer(other)) {
+    if (!buffer_.get(other)) return false;
+    const Py_buffer& lent = buffer_.view();
+    std::optional<ElementType> type = element_type_of(lent.format ? lent.format : "B");
+    auto ndim = static_cast<std::size_t>(lent.ndim);
+    bool in_place = type && type->kind == ElementType::Kind::kFloat && type->size == 8 &&
+                    !type->swapped && lent.itemsize == 8 && ndim <= kMaxDimensions &&
+                    (ndim <= 1 || lent.shape != nullptr) &&
+                    reinterpret_cast<std::uintptr_t>(lent.buf) % alignof(double) == 0;
+    for (std::size_t k = 0; in_place && lent.strides != nullptr && k < ndim; ++k) {
+      in_place = lent.strides[k] % static_cast<Py_ssize_t>(sizeof(double)) == 0;
+    }
+    if (in_place) {
+      std::size_t extents[kMaxDimensions];
+      for (std::size_t k = 0; k < ndim; ++k) {
+        extents[k] = static_cast<std::size_t>(lent.shape ? lent.shape[k] : lent.len / 8);
+      }
+      Result<ArrayShape> shape = ArrayShape::of(std::span(extents, ndim));
+      if (!shape) {
+        raise_error(shape.error());
+        return false;
+      }
+      shape_ = std::move(*shape);
+      // No strides (ctypes lends none) means C order.
+      view_.emplace(static_cast<const double*>(lent.buf), shape_, lent.strides, unitless_);
+      return true;
+    }
+    buffer_.release();
+  }
+  owned_ = operand_argument(other);
+  if (!owned_) return false;
+  view_.emplace(*owned_);
+  return true;
 }
 
 }  // namespace drovik::python

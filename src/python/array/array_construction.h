@@ -8,7 +8,7 @@
 
 #include <optional>
 
-#include "array/value_array.h"
+#include "array/array_view.h"
 
 namespace drovik::python {
 
@@ -28,6 +28,49 @@ std::optional<ValueArray> array_argument(PyObject* values, const std::optional<U
 // the operator's type); nothing with the exception for an operand that
 // failed (its buffer export raised, an int too large for a double).
 std::optional<ValueArray> operand_argument(PyObject* other);
+
+// A buffer held for the length of a scope.
+class HeldBuffer {
+ public:
+  HeldBuffer() = default;
+  HeldBuffer(const HeldBuffer&) = delete;
+  HeldBuffer& operator=(const HeldBuffer&) = delete;
+  bool get(PyObject* object) {
+    held_ = PyObject_GetBuffer(object, &view_, PyBUF_RECORDS_RO) == 0;
+    return held_;
+  }
+  void release() {
+    if (held_) PyBuffer_Release(&view_);
+    held_ = false;
+  }
+  ~HeldBuffer() { release(); }
+  const Py_buffer& view() const { return view_; }
+
+ private:
+  Py_buffer view_{};
+  bool held_ = false;
+};
+
+// An operator's other operand as unitless values: read where they lie when
+// it lends native doubles (a numpy float64 array, strided or not: no copy,
+// the buffer held while this lives), otherwise through operand_argument.
+// read() is false with no exception for what is not an operand, with one for
+// an operand that failed.
+class OperandValues {
+ public:
+  OperandValues() = default;
+  OperandValues(const OperandValues&) = delete;
+  OperandValues& operator=(const OperandValues&) = delete;
+  bool read(PyObject* other);
+  const ArrayView& view() const { return *view_; }
+
+ private:
+  HeldBuffer buffer_;
+  ArrayShape shape_;
+  UnitRef unitless_;
+  std::optional<ValueArray> owned_;
+  std::optional<ArrayView> view_;
+};
 
 }  // namespace drovik::python
 

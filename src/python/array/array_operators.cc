@@ -35,10 +35,10 @@ class Operand {
       array_.emplace(array_of(object));
     } else if (const Drovik* quantity = readable_quantity(object)) {
       owned_ = single_value(*quantity);
-    } else {
-      owned_ = operand_argument(object);
+      array_.emplace(*owned_);
+    } else if (lent_.read(object)) {
+      array_.emplace(lent_.view());
     }
-    if (owned_) array_.emplace(*owned_);
   }
   explicit operator bool() const { return array_.has_value(); }
   const ArrayView& operator*() const { return *array_; }
@@ -50,6 +50,7 @@ class Operand {
 
  private:
   std::optional<ValueArray> owned_;
+  OperandValues lent_;
   std::optional<ArrayView> array_;
 };
 

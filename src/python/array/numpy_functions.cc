@@ -5,8 +5,10 @@
 // into that unit again (positions, counts and truths stay plain).
 #include "python/array/numpy_functions.h"
 
+#include <cstdint>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 #include "array/array_operations.h"
 #include "python/array/array_construction.h"
@@ -17,6 +19,7 @@
 #include "python/owned.h"
 #include "python/results.h"
 #include "quantity/conversion.h"
+#include "unit/unit_collection.h"
 
 namespace drovik::python {
 namespace {
@@ -83,7 +86,12 @@ class Converter {
   // as plain values in the unit; `values` says a plain number there must be
   // 0 unless the unit is a pure number. nullptr with an exception.
   PyObject* plain(PyObject* item, bool values) {
-    if (is_array(item)) return converted(array_of(item));
+    if (is_array(item)) {
+      ArrayView array = array_of(item);
+      // Already in the unit: numpy reads the values where they lie, read-only.
+      PyObject* asarray = identical(*array.unit, *unit_) ? numpy_asarray() : nullptr;
+      return asarray != nullptr ? PyObject_CallOneArg(asarray, item) : converted(array);
+    }
     if (is_drovik(item)) {
       const Drovik* quantity = readable_quantity(item);
       if (quantity == nullptr) return borrow_silent(item).refused();
@@ -141,15 +149,52 @@ class Converter {
   const UnitRef& unit_;
 };
 
-// What numpy gave, back in the unit: float arrays as arrays, float scalars
-// as quantities, tuples item by item; anything else as it is.
-PyObject* in_unit(PyObject* result, const UnitRef& unit) {
+// The layout of `lent`, when it shows doubles among those `source`'s owner
+// holds (numpy laid `source`'s own values out anew: a transpose, a flip, a
+// broadcast), relative to source's first value; nothing otherwise.
+std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) {
+  auto* from = reinterpret_cast<ArrayObject*>(source);
+  auto* owner = reinterpret_cast<ArrayObject*>(from->base != nullptr ? from->base : source);
+  if (lent.itemsize != sizeof(double) || lent.format == nullptr || lent.shape == nullptr ||
+      lent.strides == nullptr || lent.ndim > static_cast<int>(kMaxDimensions) ||
+      !(std::strcmp(lent.format, "d") == 0 || std::strcmp(lent.format, "=d") == 0)) {
+    return std::nullopt;
+  }
+  std::vector<std::size_t> extents(static_cast<std::size_t>(lent.ndim));
+  std::ptrdiff_t low = 0, high = 0, step = sizeof(double);
+  for (std::size_t k = 0; k < extents.size(); ++k) {
+    if (lent.shape[k] <= 0 || lent.strides[k] % step != 0) return std::nullopt;
+    extents[k] = static_cast<std::size_t>(lent.shape[k]);
+    std::ptrdiff_t span = lent.strides[k] * (lent.shape[k] - 1);
+    (span < 0 ? low : high) += span;
+  }
+  auto first = reinterpret_cast<std::uintptr_t>(lent.buf);
+  auto block = reinterpret_cast<std::uintptr_t>(owner->values.data());
+  std::size_t bytes = owner->values.size() * sizeof(double);
+  if (bytes == 0 || first < block || (first - block) % sizeof(double) != 0 ||
+      static_cast<std::ptrdiff_t>(first - block) + low < 0 ||
+      static_cast<std::size_t>(static_cast<std::ptrdiff_t>(first - block) + high) >= bytes) {
+    return std::nullopt;
+  }
+  Result<ArrayShape> shape = ArrayShape::of(extents);
+  if (!shape) return std::nullopt;
+  ViewLayout layout{static_cast<std::ptrdiff_t>(first) -
+                        reinterpret_cast<std::ptrdiff_t>(from->data),
+                    std::move(*shape), {}};
+  for (std::size_t k = 0; k < extents.size(); ++k) layout.strides.emplace_back(lent.strides[k]);
+  return layout;
+}
+
+// What numpy gave, back in the unit: float arrays as arrays (views of
+// `source`'s values when numpy laid those out anew, copies otherwise), float
+// scalars as quantities, tuples item by item; anything else as it is.
+PyObject* in_unit(PyObject* result, const UnitRef& unit, PyObject* source) {
   if (PyTuple_Check(result)) {
     Py_ssize_t n = PyTuple_GET_SIZE(result);
     Owned out(PyTuple_New(n));
     if (!out) return nullptr;
     for (Py_ssize_t i = 0; i < n; ++i) {
-      PyObject* part = in_unit(PyTuple_GET_ITEM(result, i), unit);
+      PyObject* part = in_unit(PyTuple_GET_ITEM(result, i), unit, source);
       if (part == nullptr) return nullptr;
       PyTuple_SET_ITEM(out.get(), i, part);
     }
@@ -164,7 +209,11 @@ PyObject* in_unit(PyObject* result, const UnitRef& unit) {
     if (PyObject_GetBuffer(result, &view, PyBUF_RECORDS_RO) < 0) return nullptr;
     bool floats = view.format != nullptr && std::strchr("efdg", view.format[0]) != nullptr &&
                   view.format[1] == '\0';
+    std::optional<ViewLayout> shown =
+        source != nullptr && identical(*array_of(source).unit, *unit) ? layout_among(view, source)
+                                                                     : std::nullopt;
     PyBuffer_Release(&view);
+    if (shown) return wrap_view(source, std::move(*shown));
     if (floats) {
       std::optional<ValueArray> values = array_argument(result, unit);
       if (!values) return nullptr;
@@ -185,8 +234,12 @@ PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args
   }
   if (entry == nullptr) return nullptr;
   std::optional<UnitRef> found;
+  PyObject* source = nullptr;  // the first argument, when it is an array
   for (Py_ssize_t i = 0; !found && i < PyTuple_GET_SIZE(args); ++i) {
     found = first_unit(PyTuple_GET_ITEM(args, i));
+  }
+  if (PyTuple_GET_SIZE(args) > 0 && is_array(PyTuple_GET_ITEM(args, 0))) {
+    source = PyTuple_GET_ITEM(args, 0);
   }
   if (!found) return nullptr;
   known = true;
@@ -212,7 +265,7 @@ PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args
   }
   Owned result(PyObject_Call(function, plain_args.get(), plain_kwargs.get()));
   if (!result) return nullptr;
-  return entry->gives == Gives::kPlain ? result.release() : in_unit(result.get(), unit);
+  return entry->gives == Gives::kPlain ? result.release() : in_unit(result.get(), unit, source);
 }
 
 }  // namespace drovik::python

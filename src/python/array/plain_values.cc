@@ -12,7 +12,8 @@ namespace {
 
 std::atomic<PyObject*> g_numpy_asarray{nullptr};
 
-// numpy.asarray, or nullptr (no exception) when numpy cannot be imported.
+}  // namespace
+
 PyObject* numpy_asarray() {
   PyObject* asarray = g_numpy_asarray.load(std::memory_order_acquire);
   if (asarray != nullptr) return asarray;
@@ -34,6 +35,8 @@ PyObject* numpy_asarray() {
   }
   return asarray;
 }
+
+namespace {
 
 // numpy.asarray(holder) when numpy is there, else memoryview(holder); the
 // holder's reference is consumed.

@@ -10,6 +10,10 @@
 
 namespace drovik::python {
 
+// numpy.asarray (a borrowed reference, kept for the process), or nullptr
+// with no exception when numpy cannot be imported.
+PyObject* numpy_asarray();
+
 // The doubles of `array` (its unit dropped), or nullptr with an exception.
 PyObject* plain_values(ValueArray&& array);
 // The truths of `array`: numpy booleans, or a memoryview of format '?'.
