@@ -21,6 +21,7 @@ import fractions
 import gc
 import numbers
 import pickle
+import struct
 import sys
 import tracemalloc
 
@@ -55,7 +56,7 @@ def expect(kind, call, *args, **kwargs):
     raise AssertionError(f"{call} did not raise {kind.__name__}")
 
 
-KEEP = {"text": Text("planck"), "big": 2**80, "surrogate": "\ud800", "bytes": b"m",
+KEEP = {"plain": np.ones((2, 2)) if np is not None else None, "text": Text("planck"), "big": 2**80, "surrogate": "\ud800", "bytes": b"m",
         "quantity": Drovik.unit("m") * 500, "list": [1], "unprintable": Unprintable(),
         "numbers": array.array("d", [1.0, 2.0]), "fraction": fractions.Fraction(1, 3),
         "failing export": FailingExport(), "ctypes": (ctypes.c_double * 2)(1.0, 2.0),
@@ -151,6 +152,12 @@ def exercise():
     expect(ValueError, a.reshape, 3)
     expect(LookupError, DrovikArray, [1.0], "m s-1")
     expect(LookupError, DrovikArray, [1.0], "knots")
+    # Views, views of views, their copies, pickles and buffers; operands read in place.
+    v = a.T[::-1, None]
+    v.copy(), v[0].T, pickle.loads(pickle.dumps(v)), memoryview(v).tolist(), v + a.T[:, None]
+    expect(BufferError, struct.unpack_from, "d", a.T)
+    if np is not None:
+        np.flip(a), np.broadcast_to(a, (3, 2, 2)), a * KEEP["plain"][:, ::-1], KEEP["plain"] * km
 
 
 def heap_in_use():
