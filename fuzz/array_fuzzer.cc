@@ -141,7 +141,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     piece.stop = static_cast<std::int8_t>(in.byte());
     piece.step = static_cast<std::int8_t>(in.byte()) | 1;  // never 0, as Python's slices
   }
-  Result<ValueArray> part = select(array, index);
-  if (part && part->values.size() != part->shape.size()) std::abort();
+  Result<ViewLayout> part = select(array, index);
+  if (!part) return 0;
+  // Every element of the view lies inside the array (ASan reads each one),
+  // and the view computes as its values do.
+  ArrayView view = part->over(array);
+  Values shown = gathered(view);
+  if (shown.size() != view.shape.size()) std::abort();
+  Result<ValueArray> doubled = add(view, view);
+  Result<ValueArray> reversed_sum = reduce(view, Reduction::kSum, std::nullopt);
+  if (!doubled || !reversed_sum) std::abort();
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    if (!same(doubled->values[i], add(Drovik{shown[i], array.unit}, Drovik{shown[i], array.unit})
+                                      ->value)) {
+      std::abort();
+    }
+  }
   return 0;
 }

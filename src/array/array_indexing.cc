@@ -60,7 +60,9 @@ Result<AxisWalk> at_integer(std::ptrdiff_t index, std::size_t axis, std::size_t 
 ViewLayout selected(const ArrayView& view, const std::vector<AxisWalk>& walks,
                     const std::vector<bool>& added, const ArrayShape& shape) {
   ViewLayout own = layout_of(view), result{0, shape, {}};
-  for (std::size_t axis = 0; axis < walks.size(); ++axis) {
+  // An empty selection reads nothing: its first value stays at the start,
+  // where a clipped slice's start past the end would not be.
+  for (std::size_t axis = 0; shape.size() > 0 && axis < walks.size(); ++axis) {
     result.offset += walks[axis].start * own.strides[axis];
   }
   std::size_t axis = 0;  // the source axis of the next kept result axis
