@@ -720,7 +720,9 @@ def test_methods_give_numpys_values_in_the_right_unit(call):
     "sum(E, axis=1)", "sum(E)", "mean(E, axis=0, keepdims=True)", "max(E)", "amin(E, axis=1)",
     "amax(E, axis=(0, 1))", "min(E)", "std(E, ddof=1)", "var(E, axis=0)", "cumsum(E)",
     "reshape(E, (3, 2))", "transpose(E)", "swapaxes(E, 0, 1)", "ravel(E)", "ptp(E, axis=1)",
-    "squeeze(E[:1])", "copy(E)",
+    "squeeze(E[:1])", "copy(E)", "transpose(E, axes=(1, 0))", "reshape(E, shape=(6,))",
+    "sum(E, axis=0, dtype=float)", "add(E, E, dtype=\"f8\")", "flip(E)", "expand_dims(E, 1)",
+    "broadcast_to(E, (2, 2, 3))", "moveaxis(E, 0, -1)",
 ])
 def test_numpy_functions_that_are_methods_keep_the_unit(call):
     plain = np.array([[1.0, 2.0, 3.5], [4.0, -5.0, 6.25]])
@@ -803,6 +805,15 @@ def test_methods_keep_the_unit_and_refuse_as_numpy_does():
     assert a.tolist() == [[Drovik.unit("s") * v for v in row] for row in ([1, 2, 3], [4, 5, 6])]
     assert a[1, 2:].item() == Drovik.unit("s") * 6 and str(a.var()) == "2.9166666666666665 [s2]"
     assert a.dtype == "float64" or str(a.dtype) == "float64"
+    assert a.astype("float64") is a and a.T.astype(float).shape == (3, 2)
+    assert a.sum(0, "f8", None, True).shape == (1, 3) == a.max(axis=0, dtype=float, out=None,
+                                                              keepdims=True).shape
+    assert DrovikArray([0.1], "m").astype("f4")[0] == Drovik.unit("m") * 0.10000000149011612
+    for call, message in [(lambda: a.astype("int32"), r"astype\('int32'\) would change them"),
+                          (lambda: a.sum(dtype="int64"), "dtype='int64' would change them"),
+                          (lambda: a.mean(out=DrovikArray([0.0])), "nothing can be written")]:
+        with pytest.raises(TypeError, match=message):
+            call()
     for call, message in [(lambda: a.reshape(4, 2), r"cannot reshape array of size 6 into shape"
                                                     r" \(4, 2\)"),
                           (lambda: a.reshape(-1, -1), "only specify one unknown dimension"),
@@ -884,11 +895,26 @@ def test_dask_converts_chunks_and_sends_arrays_through_a_cluster():
     in_ms = chunked.map_blocks(lambda b: DrovikArray(b, "km/hr").as_number("m/s")).compute()
     assert in_ms.tobytes() == DrovikArray(plain, "km/hr").as_number("m/s").tobytes()
 
+    # Chunks that are arrays: compute, slices, transposes and reductions along axes keep the
+    # unit; a full reduction keeps its axes (a Drovik has no dtype for Dask's bookkeeping).
+    grid = DrovikArray(plain.reshape(100, 100), "km/hr")
+    chunks = da.from_array(plain.reshape(100, 100), chunks=(25, 50)).map_blocks(
+        lambda b: DrovikArray(b, "km/hr"), meta=DrovikArray(np.empty((0, 0)), "km/hr"))
+    for dask_result, expected in [
+            (chunks, grid), (chunks.T[::3], grid.T[::3]), (chunks.sum(axis=0), grid.sum(axis=0)),
+            (chunks.mean(axis=1), grid.mean(axis=1)), (chunks.max(axis=0), grid.max(axis=0)),
+            (chunks.sum(keepdims=True), grid.sum(keepdims=True))]:
+        got = dask_result.compute()
+        assert type(got) is DrovikArray and got.unit == "km/hr" and got.shape == expected.shape
+        assert np.allclose(np.asarray(got), np.asarray(expected), rtol=1e-13)
+
     arrays = [DrovikArray(plain[i:i + 1000].reshape(10, 100), "°C") for i in range(0, 4000, 1000)]
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
                                   dashboard_address=None) as cluster, \
             distributed.Client(cluster) as client:
         back = client.gather(client.map(DrovikArray.as_unit, arrays, ["K"] * len(arrays)))
+        summed = client.compute(chunks.sum(axis=0)).result()
+    assert np.allclose(np.asarray(summed), np.asarray(grid.sum(axis=0)), rtol=1e-13)
     for sent, got in zip(arrays, back):
         expected = sent.as_unit("K")
         assert (got.shape, got.unit, memoryview(got).tobytes()) == (

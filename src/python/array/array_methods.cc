@@ -80,6 +80,47 @@ std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
   return static_cast<std::size_t>(given < 0 ? given + signed_ndim : given);
 }
 
+bool keeps_doubles(PyObject* dtype, PyObject* out) {
+  if (out != nullptr && out != Py_None) {
+    PyErr_SetString(PyExc_TypeError,
+                    "a DrovikArray never changes: nothing can be written into out=; use the "
+                    "array returned");
+    return false;
+  }
+  if (dtype == nullptr || dtype == Py_None || dtype == reinterpret_cast<PyObject*>(&PyFloat_Type)) {
+    return true;
+  }
+  bool doubles = false;
+  Owned numpy(PyImport_ImportModule("numpy"));
+  if (numpy) {
+    Owned type(PyObject_CallMethod(numpy.get(), "dtype", "O", dtype));
+    Owned code(type ? PyObject_GetAttrString(type.get(), "char") : nullptr);
+    doubles = code && PyUnicode_Check(code.get()) &&
+              PyUnicode_CompareWithASCIIString(code.get(), "d") == 0;
+  } else if (PyUnicode_Check(dtype)) {
+    for (const char* name : {"float64", "f8", "d", "double", "float"}) {
+      doubles = doubles || PyUnicode_CompareWithASCIIString(dtype, name) == 0;
+    }
+  }
+  PyErr_Clear();
+  if (!doubles) {
+    PyErr_Format(PyExc_TypeError,
+                 "a DrovikArray holds float64 values: dtype=%R would change them; use "
+                 "a.as_number(unit) for plain values to cast",
+                 dtype);
+  }
+  return doubles;
+}
+
+bool take_keeps_doubles(PyObject* kwargs) {
+  if (kwargs == nullptr) return true;
+  PyObject* dtype = PyDict_GetItemString(kwargs, "dtype");
+  PyObject* out = PyDict_GetItemString(kwargs, "out");
+  if (!keeps_doubles(dtype, out)) return false;
+  if (dtype != nullptr && PyDict_DelItemString(kwargs, "dtype") < 0) return false;
+  return out == nullptr || PyDict_DelItemString(kwargs, "out") == 0;
+}
+
 std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim) {
   if (axis == Py_None) return ReducedAxes::all(ndim);
   ReducedAxes axes;
@@ -278,6 +319,47 @@ PyObject* tolist_method(PyObject* self, PyObject*) {
   return guarded([&] {
     ArrayView array = array_of(self);
     return listed(array, array.steps(), 0, 0);
+  });
+}
+
+// numpy's astype for floating types: float64 keeps every value (the array
+// itself, or a compact copy of a view, as copy() gives), float32 rounds each
+// value to the nearest float32, still held as a double in the same unit.
+// Other types would drop the unit's fractions or the values' range.
+PyObject* astype_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    static const char* names[] = {"dtype", "order", "casting", "subok", "copy", nullptr};
+    PyObject *dtype = nullptr, *order = nullptr, *casting = nullptr, *subok = nullptr,
+             *copy = nullptr;
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "O|OOOO:astype", const_cast<char**>(names),
+                                     &dtype, &order, &casting, &subok, &copy)) {
+      return nullptr;
+    }
+    if (keeps_doubles(dtype, nullptr)) return copy_method(self, nullptr);
+    PyErr_Clear();
+    bool singles = false;
+    Owned numpy(PyImport_ImportModule("numpy"));
+    if (numpy) {
+      Owned type(PyObject_CallMethod(numpy.get(), "dtype", "O", dtype));
+      Owned code(type ? PyObject_GetAttrString(type.get(), "char") : nullptr);
+      singles = code && PyUnicode_Check(code.get()) &&
+                PyUnicode_CompareWithASCIIString(code.get(), "f") == 0;
+    } else if (PyUnicode_Check(dtype)) {
+      singles = PyUnicode_CompareWithASCIIString(dtype, "float32") == 0 ||
+                PyUnicode_CompareWithASCIIString(dtype, "f4") == 0;
+    }
+    PyErr_Clear();
+    if (!singles) {
+      PyErr_Format(PyExc_TypeError,
+                   "a DrovikArray holds float64 values: astype(%R) would change them beyond "
+                   "rounding; use a.as_number(unit) for plain values to cast",
+                   dtype);
+      return nullptr;
+    }
+    ArrayView array = array_of(self);
+    Values rounded = gathered(array);
+    for (double& v : rounded) v = static_cast<double>(static_cast<float>(v));
+    return wrap_array(ValueArray{array.shape, std::move(rounded), array.unit});
   });
 }
 

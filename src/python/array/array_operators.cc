@@ -259,7 +259,23 @@ PyObject* as_method(PyObject* name, PyObject* args, PyObject* kwargs) {
     Owned rest(PyTuple_GetSlice(args, 1, PyTuple_GET_SIZE(args)));
     if (!rest) return nullptr;
     Owned named(PyDict_Copy(kwargs));
-    if (!named) return nullptr;
+    if (!named || !take_keeps_doubles(named.get())) return nullptr;
+    // numpy's keyword spellings of what the methods take by position.
+    PyObject* by_keyword = nullptr;
+    for (const char* keyword : {"axes", "shape", "newshape"}) {
+      PyObject* given = PyDict_GetItemString(named.get(), keyword);
+      if (given == nullptr || by_keyword != nullptr) continue;
+      by_keyword = Py_NewRef(given);
+      if (PyDict_DelItemString(named.get(), keyword) < 0) return nullptr;
+    }
+    if (by_keyword != nullptr) {
+      Owned positional(PyTuple_Pack(1, by_keyword));
+      Py_DECREF(by_keyword);
+      if (!positional) return nullptr;
+      Owned all(PySequence_Concat(rest.get(), positional.get()));
+      if (!all) return nullptr;
+      return PyObject_Call(bound.get(), all.get(), named.get());
+    }
     if (std::string_view(entry.method) == "__round__") {
       PyObject* decimals = PyDict_GetItemString(named.get(), "decimals");
       if (decimals != nullptr) {
@@ -442,7 +458,10 @@ PyObject* array_ufunc_method(PyObject*, PyObject* args, PyObject* kwargs) {
     if (PyUnicode_CompareWithASCIIString(method, "__call__") != 0) {
       return apply_method(name.get(), method, inputs.get(), kwargs);
     }
-    if (kwargs != nullptr && PyDict_GET_SIZE(kwargs) != 0) return refuse_for_numpy(name.get());
+    // dtype=float64 changes nothing (Dask passes it); anything else is refused.
+    Owned named(kwargs != nullptr ? PyDict_Copy(kwargs) : PyDict_New());
+    if (!named || !take_keeps_doubles(named.get())) return nullptr;
+    if (PyDict_GET_SIZE(named.get()) != 0) return refuse_for_numpy(name.get());
     for (const UfuncOperator& ufunc : kUfuncOperators) {
       if (PyUnicode_CompareWithASCIIString(name.get(), ufunc.name) != 0) continue;
       return apply_ufunc(ufunc, inputs.get(), name.get());

@@ -31,6 +31,14 @@ PyObject* quantity_array_ufunc(PyObject* self, PyObject* args, PyObject* kwargs)
 std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim);
 std::optional<ReducedAxes> reduced_axes(PyObject* axis, std::size_t ndim);
 
+// numpy's dtype= and out= beside values that stay doubles: true when dtype
+// is None or names float64 and out is None (either may be null: not
+// given); false with TypeError otherwise (another type would change the
+// values, and an array is never written into).
+bool keeps_doubles(PyObject* dtype, PyObject* out);
+// The same for a keyword dict, whose dtype and out are then taken out of it.
+bool take_keeps_doubles(PyObject* kwargs);
+
 // The new array, or a Drovik for a result of shape (), as numpy gives a
 // scalar; nullptr with the error raised.
 PyObject* array_or_quantity(Result<ValueArray>&& result);
@@ -69,6 +77,7 @@ PyObject* iterate(PyObject* self);
 PyObject* reshape_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
 PyObject* ravel_method(PyObject* self, PyObject*);
 PyObject* flatten_method(PyObject* self, PyObject*);
+PyObject* astype_method(PyObject* self, PyObject* args, PyObject* kwargs);
 PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);
 PyObject* transpose_getter(PyObject* self, void*);
 PyObject* swapaxes_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs);

@@ -183,11 +183,13 @@ PyObject* as_base_units_method(PyObject* self, PyObject*) {
 template <Reduction kind>
 PyObject* reduction_method(PyObject* self, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
-    static const char* names[] = {"axis", "keepdims", nullptr};
-    PyObject* axis_object = Py_None;
+    // numpy's order: axis, dtype, out, keepdims.
+    static const char* names[] = {"axis", "dtype", "out", "keepdims", nullptr};
+    PyObject *axis_object = Py_None, *dtype = nullptr, *out = nullptr;
     int keepdims = 0;
-    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|Op", const_cast<char**>(names),
-                                     &axis_object, &keepdims)) {
+    if (!PyArg_ParseTupleAndKeywords(args, kwargs, "|OOOp", const_cast<char**>(names),
+                                     &axis_object, &dtype, &out, &keepdims) ||
+        !keeps_doubles(dtype, out)) {
       return nullptr;
     }
     ArrayView array = array_of(self);
@@ -207,17 +209,17 @@ PyCFunction fast(PyObject* (*method)(PyObject*, PyObject* const*, Py_ssize_t)) {
 
 PyMethodDef kMethods[] = {
     {"sum", as_function(reduction_method<Reduction::kSum>), METH_VARARGS | METH_KEYWORDS,
-     "sum($self, axis=None, keepdims=False)\n--\n\nThe sum of the values (a Drovik), or "
+     "sum($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum of the values (a Drovik), or "
      "along the axes axis names (an int or a tuple: a DrovikArray), numpy's figures; NaN "
      "propagates."},
     {"mean", as_function(reduction_method<Reduction::kMean>), METH_VARARGS | METH_KEYWORDS,
-     "mean($self, axis=None, keepdims=False)\n--\n\nThe sum divided by the count, in the "
+     "mean($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum divided by the count, in the "
      "array's unit."},
     {"min", as_function(reduction_method<Reduction::kMin>), METH_VARARGS | METH_KEYWORDS,
-     "min($self, axis=None, keepdims=False)\n--\n\nThe smallest value, NaN if any is NaN; "
+     "min($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe smallest value, NaN if any is NaN; "
      "ValueError for no values."},
     {"max", as_function(reduction_method<Reduction::kMax>), METH_VARARGS | METH_KEYWORDS,
-     "max($self, axis=None, keepdims=False)\n--\n\nThe largest value, NaN if any is NaN; "
+     "max($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe largest value, NaN if any is NaN; "
      "ValueError for no values."},
     {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
      METH_FASTCALL | METH_KEYWORDS,
@@ -272,6 +274,10 @@ PyMethodDef kMethods[] = {
     {"std", as_function(array_slots::spread_method<2>), METH_VARARGS | METH_KEYWORDS,
      "std($self, axis=None, ddof=0, keepdims=False)\n--\n\nnumpy's standard deviation, in the "
      "array's unit."},
+    {"astype", as_function(array_slots::astype_method), METH_VARARGS | METH_KEYWORDS,
+     "astype($self, dtype, order='K', casting='unsafe', subok=True, copy=True)\n--\n\nThe "
+     "values as dtype gives them, in the same unit: float64 keeps them, float32 rounds each; "
+     "other types raise TypeError."},
     {"tolist", array_slots::tolist_method, METH_NOARGS,
      "tolist($self, /)\n--\n\nNested lists of Drovik quantities (a Drovik for shape ())."},
     {"item", array_slots::item_method, METH_NOARGS,
