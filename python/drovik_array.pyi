@@ -63,27 +63,51 @@ class DrovikArray:
     def as_base_units(self) -> DrovikArray:
         """The array in the eight base units."""
     @overload
-    def sum(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+    def sum(
+        self, axis: None = None, dtype: Any = None, out: None = None,
+        keepdims: Literal[False] = False,
+    ) -> Drovik:
         """The sum of the values (a Drovik), or along the axes axis names
         (an int or a tuple: a DrovikArray; a Drovik when no axis is left),
         numpy's figures; NaN propagates."""
     @overload
-    def sum(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
+    def sum(
+        self, axis: _Axes | None = None, dtype: Any = None, out: None = None,
+        keepdims: bool = False,
+    ) -> DrovikArray | Drovik: ...
     @overload
-    def mean(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+    def mean(
+        self, axis: None = None, dtype: Any = None, out: None = None,
+        keepdims: Literal[False] = False,
+    ) -> Drovik:
         """The sum divided by the count, in the array's unit."""
     @overload
-    def mean(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
+    def mean(
+        self, axis: _Axes | None = None, dtype: Any = None, out: None = None,
+        keepdims: bool = False,
+    ) -> DrovikArray | Drovik: ...
     @overload
-    def min(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+    def min(
+        self, axis: None = None, dtype: Any = None, out: None = None,
+        keepdims: Literal[False] = False,
+    ) -> Drovik:
         """The smallest value, NaN if any is NaN; ValueError for no values."""
     @overload
-    def min(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
+    def min(
+        self, axis: _Axes | None = None, dtype: Any = None, out: None = None,
+        keepdims: bool = False,
+    ) -> DrovikArray | Drovik: ...
     @overload
-    def max(self, axis: None = None, keepdims: Literal[False] = False) -> Drovik:
+    def max(
+        self, axis: None = None, dtype: Any = None, out: None = None,
+        keepdims: Literal[False] = False,
+    ) -> Drovik:
         """The largest value, NaN if any is NaN; ValueError for no values."""
     @overload
-    def max(self, axis: _Axes | None = None, keepdims: bool = False) -> DrovikArray | Drovik: ...
+    def max(
+        self, axis: _Axes | None = None, dtype: Any = None, out: None = None,
+        keepdims: bool = False,
+    ) -> DrovikArray | Drovik: ...
     def __neg__(self) -> DrovikArray: ...
     def __pos__(self) -> DrovikArray: ...
     def __abs__(self) -> DrovikArray: ...
@@ -150,6 +174,12 @@ class DrovikArray:
     def std(self, axis: _Axes | None = None, ddof: float = 0, keepdims: bool = False
             ) -> DrovikArray | Drovik:
         """numpy's standard deviation, in the array's unit."""
+    def astype(
+        self, dtype: Any, order: Any = "K", casting: Any = "unsafe", subok: Any = True,
+        copy: Any = True,
+    ) -> DrovikArray:
+        """The values as dtype gives them, in the same unit: float64 keeps them,
+        float32 rounds each; other types raise TypeError."""
     def tolist(self) -> Any:
         """Nested lists of Drovik quantities (a Drovik for shape ())."""
     def item(self) -> Drovik:
