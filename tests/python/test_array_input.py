@@ -311,18 +311,26 @@ def test_custom_units_keep_a_negative_zero_offset_and_convert():
 
 
 LONG_NAME_FREED = """
-import gc, pickle
+import gc, pickle, sys
 from drovik import Drovik
 def resident():
     return int(open("/proc/self/statm").read().split()[1]) * 4096
-for size in (32 * 2**20, 4 * 2**20):
-    before = resident()
+def round_trip(size):
     q = Drovik.custom("n" * size, "x", Drovik.unit("m"))
     again = pickle.loads(pickle.dumps([q, q * 2]))
     del q, again
     gc.collect()
     # A short custom unit saved afterwards lets the cache let go of what it held.
     pickle.dumps(Drovik.custom("y" * 100, "y", Drovik.unit("m")))
+# The free-threaded interpreter's allocator keeps the pages of large blocks it
+# freed for its next ones: there, what a round leaves is measured after one.
+warm = not getattr(sys, "_is_gil_enabled", lambda: True)()
+for size in (32 * 2**20, 4 * 2**20):
+    if warm:
+        round_trip(size)
+    before = resident()
+    for _ in range(3 if warm else 1):
+        round_trip(size)
     assert resident() - before < size // 2, (size, resident() - before)
 print("ok")
 """
