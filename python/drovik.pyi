@@ -184,6 +184,12 @@ class Drovik:
         """numpy's ufuncs with a quantity among their inputs (ndarray * q) give
         a DrovikArray in the unit the operation gives, or raise TypeError
         where the unit would be lost."""
+    def __array_function__(
+        self, func: Any, types: Any, args: Any, kwargs: Any, /
+    ) -> Any:
+        """numpy's functions given quantities (numpy.linspace(q1, q2, 5)) take
+        them as arrays of shape (); functions that would drop the unit raise
+        TypeError."""
     def __format__(self, format_spec: str, /) -> str:
         """format(q, spec): "" gives str(q); any other spec formats the value
         as a float does, followed by the unit.

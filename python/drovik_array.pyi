@@ -174,6 +174,22 @@ class DrovikArray:
     def std(self, axis: _Axes | None = None, ddof: float = 0, keepdims: bool = False
             ) -> DrovikArray | Drovik:
         """numpy's standard deviation, in the array's unit."""
+    def argmin(self, *args: Any, **kwargs: Any) -> Any:
+        """numpy.argmin of the array: positions, plain."""
+    def argmax(self, *args: Any, **kwargs: Any) -> Any:
+        """numpy.argmax of the array: positions, plain."""
+    def argsort(self, *args: Any, **kwargs: Any) -> Any:
+        """numpy.argsort of the array: positions, plain."""
+    def nonzero(self, *args: Any, **kwargs: Any) -> Any:
+        """numpy.nonzero of the array: positions, plain."""
+    def clip(self, *args: Any, **kwargs: Any) -> DrovikArray:
+        """numpy.clip of the array, the limits in its unit (quantities
+        converted)."""
+    def prod(self, *args: Any, **kwargs: Any) -> DrovikArray | Drovik:
+        """numpy.prod of the array, in its unit to the power of the count of
+        values multiplied."""
+    def __matmul__(self, other: Any, /) -> DrovikArray | Drovik: ...
+    def __rmatmul__(self, other: Any, /) -> DrovikArray | Drovik: ...
     def astype(
         self, dtype: Any, order: Any = "K", casting: Any = "unsafe", subok: Any = True,
         copy: Any = True,

@@ -272,6 +272,12 @@ PyMethodDef kDrovikMethods[] = {
      reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quantity_array_ufunc)),
      METH_VARARGS | METH_KEYWORDS,
      "__array_ufunc__($self, ufunc, method, /, *inputs, **kwargs)\n--\n\n"},
+    {"__array_function__",
+     reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(quantity_array_function)),
+     METH_VARARGS | METH_KEYWORDS,
+     "__array_function__($self, func, types, args, kwargs, /)\n--\n\nnumpy's functions given "
+     "quantities (numpy.linspace(q1, q2, 5)) take them as arrays of shape (); functions that "
+     "would drop the unit raise TypeError."},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -332,30 +332,68 @@ PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, i
   return guarded([&] { return compared(single_value(quantity), array_of(array), op); });
 }
 
+// `items` with each quantity from position `from` on as an array of shape
+// (); nullptr with an exception.
+PyObject* quantities_as_arrays(PyObject* items, Py_ssize_t from) {
+  Py_ssize_t count = PyTuple_GET_SIZE(items);
+  Owned arguments(PyTuple_New(count));
+  if (!arguments) return nullptr;
+  for (Py_ssize_t i = 0; i < count; ++i) {
+    PyObject* item = PyTuple_GET_ITEM(items, i);
+    PyObject* argument = nullptr;
+    if (i >= from && is_drovik(item)) {
+      const Drovik* quantity = readable_quantity(item);
+      if (quantity == nullptr) return borrow_silent(item).refused();
+      argument = wrap_array(single_value(*quantity));
+    } else {
+      argument = Py_NewRef(item);
+    }
+    if (argument == nullptr) return nullptr;
+    PyTuple_SET_ITEM(arguments.get(), i, argument);
+  }
+  return arguments.release();
+}
+
+// numpy gives a scalar for inputs without axes: a quantity here.
+PyObject* scalar_as_quantity(PyObject* result) {
+  if (result == nullptr || !is_array(result) || array_of(result).shape.ndim() > 0) return result;
+  Owned scalar(result);
+  ArrayView value = array_of(result);
+  return wrap(Drovik{value.data[0], value.unit});
+}
+
 PyObject* quantity_array_ufunc(PyObject*, PyObject* args, PyObject* kwargs) {
   return guarded([&]() -> PyObject* {
-    Py_ssize_t count = PyTuple_GET_SIZE(args);
-    Owned arguments(PyTuple_New(count));
+    // (ufunc, method, *inputs): only inputs are quantities to turn.
+    Owned arguments(quantities_as_arrays(args, 2));
     if (!arguments) return nullptr;
-    for (Py_ssize_t i = 0; i < count; ++i) {
-      PyObject* item = PyTuple_GET_ITEM(args, i);
-      PyObject* argument = nullptr;
-      // (ufunc, method, *inputs): only inputs are quantities to turn.
-      if (i >= 2 && is_drovik(item)) {
-        const Drovik* quantity = readable_quantity(item);
-        if (quantity == nullptr) return borrow_silent(item).refused();
-        argument = wrap_array(single_value(*quantity));
-      } else {
-        argument = Py_NewRef(item);
-      }
-      if (argument == nullptr) return nullptr;
-      PyTuple_SET_ITEM(arguments.get(), i, argument);
+    return scalar_as_quantity(array_slots::array_ufunc_method(nullptr, arguments.get(), kwargs));
+  });
+}
+
+PyObject* quantity_array_function(PyObject*, PyObject* args, PyObject*) {
+  return guarded([&]() -> PyObject* {
+    // (func, types, args, kwargs): the call's own arguments and keywords.
+    if (PyTuple_GET_SIZE(args) != 4 || !PyTuple_Check(PyTuple_GET_ITEM(args, 2)) ||
+        !PyDict_Check(PyTuple_GET_ITEM(args, 3))) {
+      return array_slots::array_function_method(nullptr, args, nullptr);
     }
-    PyObject* result = array_slots::array_ufunc_method(nullptr, arguments.get(), kwargs);
-    if (result == nullptr || !is_array(result) || array_of(result).shape.ndim() > 0) return result;
-    Owned scalar(result);  // numpy gives a scalar for inputs without axes
-    ArrayView value = array_of(result);
-    return wrap(Drovik{value.data[0], value.unit});
+    Owned call_args(quantities_as_arrays(PyTuple_GET_ITEM(args, 2), 0));
+    Owned call_kwargs(PyDict_Copy(PyTuple_GET_ITEM(args, 3)));
+    if (!call_args || !call_kwargs) return nullptr;
+    PyObject *key, *value;
+    Py_ssize_t at = 0;
+    while (PyDict_Next(PyTuple_GET_ITEM(args, 3), &at, &key, &value)) {
+      if (!is_drovik(value)) continue;
+      const Drovik* quantity = readable_quantity(value);
+      if (quantity == nullptr) return borrow_silent(value).refused();
+      Owned as_array(wrap_array(single_value(*quantity)));
+      if (!as_array || PyDict_SetItem(call_kwargs.get(), key, as_array.get()) < 0) return nullptr;
+    }
+    Owned arguments(PyTuple_Pack(4, PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1),
+                                 call_args.get(), call_kwargs.get()));
+    if (!arguments) return nullptr;
+    return scalar_as_quantity(array_slots::array_function_method(nullptr, arguments.get(), nullptr));
   });
 }
 
@@ -468,7 +506,49 @@ PyObject* array_ufunc_method(PyObject*, PyObject* args, PyObject* kwargs) {
     }
     bool found = false;
     PyObject* result = apply_function(name.get(), inputs.get(), found);
-    return found ? result : refuse_for_numpy(name.get());
+    if (found) return result;
+    // matmul multiplies the units, as numpy's dot does.
+    if (PyUnicode_CompareWithASCIIString(name.get(), "matmul") == 0) {
+      bool known = false;
+      result = call_numpy_function(PyTuple_GET_ITEM(args, 0), name.get(), inputs.get(),
+                                   named.get(), known);
+      if (known) return result;
+    }
+    return refuse_for_numpy(name.get());
+  });
+}
+
+PyObject* matrix_multiply(PyObject* left, PyObject* right) {
+  return guarded([&]() -> PyObject* {
+    Owned numpy(PyImport_ImportModule("numpy"));
+    if (!numpy) {
+      PyErr_Clear();
+      PyErr_SetString(PyExc_TypeError, "the @ of DrovikArrays is numpy's matmul: it needs numpy");
+      return nullptr;
+    }
+    Owned matmul(PyObject_GetAttrString(numpy.get(), "matmul"));
+    if (!matmul) return nullptr;
+    return PyObject_CallFunctionObjArgs(matmul.get(), left, right, nullptr);
+  });
+}
+
+// numpy.NAME(self, *args, **kwargs), for the methods numpy users call whose
+// values numpy's own function computes (the unit kept by that function's
+// rule, through __array_function__).
+PyObject* numpy_method(const char* name, PyObject* self, PyObject* args, PyObject* kwargs) {
+  return guarded([&]() -> PyObject* {
+    Owned numpy(PyImport_ImportModule("numpy"));
+    if (!numpy) {
+      PyErr_Clear();
+      PyErr_Format(PyExc_TypeError, "DrovikArray.%s() is numpy's %s: it needs numpy", name, name);
+      return nullptr;
+    }
+    Owned function(PyObject_GetAttrString(numpy.get(), name));
+    Owned self_first(PyTuple_Pack(1, self));
+    if (!function || !self_first) return nullptr;
+    Owned all(PySequence_Concat(self_first.get(), args));
+    if (!all) return nullptr;
+    return PyObject_Call(function.get(), all.get(), kwargs);
   });
 }
 

@@ -24,6 +24,10 @@ PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, i
 // shape (), so numpy hands them to drovik instead of making an array of
 // objects; a result of shape () is a quantity.
 PyObject* quantity_array_ufunc(PyObject* self, PyObject* args, PyObject* kwargs);
+// Drovik.__array_function__: numpy's functions given quantities
+// (numpy.linspace(q1, q2, 5), numpy.isclose(q, r)) take them as arrays of
+// shape (), as the array's __array_function__ would.
+PyObject* quantity_array_function(PyObject* self, PyObject* args, PyObject* kwargs);
 
 // An axis argument (negative counting from the end), or nothing with
 // ValueError for an axis the array lacks; and the axes an int, a tuple of
@@ -53,6 +57,17 @@ PyObject* subtract(PyObject* left, PyObject* right);
 PyObject* multiply(PyObject* left, PyObject* right);
 PyObject* divide(PyObject* left, PyObject* right);
 PyObject* power(PyObject* left, PyObject* right, PyObject* modulus);
+// a @ b: numpy's matmul, the units multiplied (TypeError without numpy).
+PyObject* matrix_multiply(PyObject* left, PyObject* right);
+// numpy.NAME(self, *args, **kwargs), for argmin, argmax, argsort, nonzero,
+// clip and prod as methods (TypeError without numpy).
+PyObject* numpy_method(const char* name, PyObject* self, PyObject* args, PyObject* kwargs);
+template <const char* kName>
+PyObject* numpy_method(PyObject* self, PyObject* args, PyObject* kwargs) {
+  return numpy_method(kName, self, args, kwargs);
+}
+inline constexpr char kArgmin[] = "argmin", kArgmax[] = "argmax", kArgsort[] = "argsort",
+                      kNonzero[] = "nonzero", kClip[] = "clip", kProd[] = "prod";
 PyObject* negative(PyObject* self);
 PyObject* positive(PyObject* self);
 PyObject* absolute(PyObject* self);

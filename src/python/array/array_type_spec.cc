@@ -278,6 +278,28 @@ PyMethodDef kMethods[] = {
      "astype($self, dtype, order='K', casting='unsafe', subok=True, copy=True)\n--\n\nThe "
      "values as dtype gives them, in the same unit: float64 keeps them, float32 rounds each; "
      "other types raise TypeError."},
+    {"argmin", as_function(array_slots::numpy_method<array_slots::kArgmin>),
+     METH_VARARGS | METH_KEYWORDS,
+     "argmin($self, /, *args, **kwargs)\n--\n\nnumpy.argmin of the array: positions, plain."},
+    {"argmax", as_function(array_slots::numpy_method<array_slots::kArgmax>),
+     METH_VARARGS | METH_KEYWORDS,
+     "argmax($self, /, *args, **kwargs)\n--\n\nnumpy.argmax of the array: positions, plain."},
+    {"argsort", as_function(array_slots::numpy_method<array_slots::kArgsort>),
+     METH_VARARGS | METH_KEYWORDS,
+     "argsort($self, /, *args, **kwargs)\n--\n\nnumpy.argsort of the array: positions, "
+     "plain."},
+    {"nonzero", as_function(array_slots::numpy_method<array_slots::kNonzero>),
+     METH_VARARGS | METH_KEYWORDS,
+     "nonzero($self, /, *args, **kwargs)\n--\n\nnumpy.nonzero of the array: positions, "
+     "plain."},
+    {"clip", as_function(array_slots::numpy_method<array_slots::kClip>),
+     METH_VARARGS | METH_KEYWORDS,
+     "clip($self, /, *args, **kwargs)\n--\n\nnumpy.clip of the array, the limits in its "
+     "unit (quantities converted)."},
+    {"prod", as_function(array_slots::numpy_method<array_slots::kProd>),
+     METH_VARARGS | METH_KEYWORDS,
+     "prod($self, /, *args, **kwargs)\n--\n\nnumpy.prod of the array, in its unit to the "
+     "power of the count of values multiplied."},
     {"tolist", array_slots::tolist_method, METH_NOARGS,
      "tolist($self, /)\n--\n\nNested lists of Drovik quantities (a Drovik for shape ())."},
     {"item", array_slots::item_method, METH_NOARGS,
@@ -331,6 +353,7 @@ PyType_Slot kSlots[] = {
     {Py_nb_multiply, reinterpret_cast<void*>(array_slots::multiply)},
     {Py_nb_true_divide, reinterpret_cast<void*>(array_slots::divide)},
     {Py_nb_power, reinterpret_cast<void*>(array_slots::power)},
+    {Py_nb_matrix_multiply, reinterpret_cast<void*>(array_slots::matrix_multiply)},
     {Py_tp_doc, const_cast<char*>(
                     "DrovikArray(values, unit=None)\n--\n\nAn immutable N-dimensional array of "
                     "doubles in one unit; each element behaves as a drovik.Drovik would.")},

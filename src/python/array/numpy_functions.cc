@@ -13,12 +13,14 @@
 #include "array/array_operations.h"
 #include "python/array/array_construction.h"
 #include "python/array/array_object.h"
+#include "python/array/array_slots.h"
 #include "python/array/plain_values.h"
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
 #include "python/owned.h"
 #include "python/results.h"
 #include "quantity/conversion.h"
+#include "unit/unit_memo.h"
 #include "unit/unit_collection.h"
 
 namespace drovik::python {
@@ -52,7 +54,12 @@ constexpr NumpyFunction kFunctions[] = {
     {"unique", Gives::kValues, {-1, -1}},      {"atleast_1d", Gives::kValues, {-1, -1}},
     {"atleast_2d", Gives::kValues, {-1, -1}},  {"atleast_3d", Gives::kValues, {-1, -1}},
     {"expand_dims", Gives::kValues, {-1, -1}}, {"moveaxis", Gives::kValues, {-1, -1}},
-    {"broadcast_to", Gives::kValues, {-1, -1}},
+    {"broadcast_to", Gives::kValues, {-1, -1}}, {"zeros_like", Gives::kValues, {-1, -1}},
+    {"ones_like", Gives::kValues, {-1, -1}},  {"empty_like", Gives::kValues, {-1, -1}},
+    {"full_like", Gives::kValues, {1, -1}},   {"linspace", Gives::kValues, {0, 1}},
+    {"geomspace", Gives::kValues, {0, 1}},    {"histogram", Gives::kValues, {0, -1}},
+    {"allclose", Gives::kPlain, {0, 1}},      {"isclose", Gives::kPlain, {0, 1}},
+    {"array_equal", Gives::kPlain, {0, 1}},
     {"argmin", Gives::kPlain, {-1, -1}},       {"argmax", Gives::kPlain, {-1, -1}},
     {"argsort", Gives::kPlain, {-1, -1}},      {"nonzero", Gives::kPlain, {-1, -1}},
     {"count_nonzero", Gives::kPlain, {-1, -1}}, {"searchsorted", Gives::kPlain, {1, -1}},
@@ -63,6 +70,10 @@ constexpr NumpyFunction kFunctions[] = {
 // another thread may change the list).
 std::optional<UnitRef> first_unit(PyObject* item) {
   if (is_array(item)) return array_of(item).unit;
+  if (is_drovik(item)) {
+    const Drovik* quantity = readable_quantity(item);
+    if (quantity != nullptr) return quantity->unit;
+  }
   if (PyList_Check(item) || PyTuple_Check(item)) {
     Owned items(PySequence_Tuple(item));
     if (!items) {
@@ -113,7 +124,7 @@ class Converter {
       }
       return PyTuple_Check(item) ? PyList_AsTuple(out.get()) : out.release();
     }
-    if (values && !is_pure_number() && !is_zero(item)) {
+    if (values && item != Py_None && !is_pure_number() && !is_zero(item)) {
       // The error a plain number beside a quantity gets: "[] and [m] ...".
       Result<ConversionPlan> refused = conversion_plan(*UnitRef(), *unit_);
       return raise_error(refused.error());
@@ -223,11 +234,140 @@ PyObject* in_unit(PyObject* result, const UnitRef& unit, PyObject* source) {
   return Py_NewRef(result);
 }
 
+// The unit an argument carries: an array's or a quantity's; nothing for a
+// plain number or array.
+std::optional<UnitRef> unit_of(PyObject* item) {
+  if (is_array(item)) return array_of(item).unit;
+  if (is_drovik(item)) {
+    const Drovik* quantity = readable_quantity(item);
+    if (quantity != nullptr) return quantity->unit;
+  }
+  return std::nullopt;
+}
+
+// An argument as plain values in its own unit (in `unit` when one is
+// given: converted into it). nullptr with an exception.
+PyObject* plain_in(PyObject* item, const std::optional<UnitRef>& unit) {
+  std::optional<UnitRef> own = unit ? unit : unit_of(item);
+  if (!own) return Py_NewRef(item);
+  return Converter(*own).plain(item, unit.has_value());
+}
+
+// Functions whose result's unit comes from several operands, each read in
+// its own unit: products (dot, inner, outer, cross, matmul, vdot), the
+// integral of y over x, the gradient of f over its spacing, interpolation
+// (x read in xp's unit, the result in fp's).
+enum class Combines { kProduct, kTrapezoid, kGradient, kInterp, kPower };
+struct CombiningFunction {
+  const char* name;
+  Combines rule;
+};
+constexpr CombiningFunction kCombining[] = {
+    {"dot", Combines::kProduct},        {"inner", Combines::kProduct},
+    {"outer", Combines::kProduct},      {"cross", Combines::kProduct},
+    {"matmul", Combines::kProduct},     {"vdot", Combines::kProduct},
+    {"trapezoid", Combines::kTrapezoid}, {"gradient", Combines::kGradient},
+    {"interp", Combines::kInterp},      {"prod", Combines::kPower},
+};
+
+// The unit of numpy's product of `array` along `axis` (None for all): the
+// array's unit to the power of the count of values each result multiplies.
+std::optional<UnitRef> product_unit(PyObject* array, PyObject* axis) {
+  ArrayView view = array_of(array);
+  std::size_t count = view.shape.size();
+  if (axis != nullptr && axis != Py_None) {
+    std::optional<ReducedAxes> axes = reduced_axes(axis, view.shape.ndim());
+    if (!axes) return std::nullopt;
+    count = 1;
+    for (std::size_t k = 0; k < view.shape.ndim(); ++k) {
+      if (axes->along[k]) count *= view.shape[k];
+    }
+  }
+  return power_of_units(view.unit, static_cast<double>(count));
+}
+
+PyObject* call_combining(PyObject* function, Combines rule, PyObject* args, PyObject* kwargs) {
+  Py_ssize_t n = PyTuple_GET_SIZE(args);
+  auto arg = [&](Py_ssize_t i, const char* keyword) -> PyObject* {
+    if (i < n) return PyTuple_GET_ITEM(args, i);
+    return kwargs != nullptr ? PyDict_GetItemString(kwargs, keyword) : nullptr;
+  };
+  auto unit_or_none = [](PyObject* item) {
+    std::optional<UnitRef> unit = item != nullptr ? unit_of(item) : std::nullopt;
+    return unit ? *unit : UnitRef();
+  };
+  // Which arguments are read in another's unit (by position; keywords by name).
+  std::optional<UnitRef> read_in[3];
+  std::vector<std::pair<const char*, std::optional<UnitRef>>> keywords;
+  UnitRef result;
+  switch (rule) {
+    case Combines::kProduct:
+      result = multiply_units(unit_or_none(arg(0, "a")), unit_or_none(arg(1, "b")));
+      break;
+    case Combines::kTrapezoid: {
+      PyObject* x = arg(1, "x");
+      PyObject* dx = arg(2, "dx");
+      result = multiply_units(unit_or_none(arg(0, "y")),
+                              unit_or_none(x != nullptr && x != Py_None ? x : dx));
+      break;
+    }
+    case Combines::kGradient:
+      result = divide_units(unit_or_none(arg(0, "f")), unit_or_none(n > 1 ? PyTuple_GET_ITEM(args, 1)
+                                                                         : nullptr));
+      break;
+    case Combines::kInterp: {
+      read_in[0] = unit_or_none(arg(1, "xp"));
+      UnitRef values = unit_or_none(arg(2, "fp"));
+      keywords = {{"left", values}, {"right", values}, {"period", read_in[0]}};
+      result = values;
+      break;
+    }
+    case Combines::kPower: {
+      PyObject* first = arg(0, "a");
+      if (first == nullptr || !is_array(first)) {
+        result = unit_or_none(first);  // one quantity: itself
+        break;
+      }
+      std::optional<UnitRef> power = product_unit(first, arg(1, "axis"));
+      if (!power) return nullptr;
+      result = std::move(*power);
+      break;
+    }
+  }
+  Owned plain_args(PyTuple_New(n));
+  if (!plain_args) return nullptr;
+  for (Py_ssize_t i = 0; i < n; ++i) {
+    PyObject* part = plain_in(PyTuple_GET_ITEM(args, i), i < 3 ? read_in[i] : std::nullopt);
+    if (part == nullptr) return nullptr;
+    PyTuple_SET_ITEM(plain_args.get(), i, part);
+  }
+  Owned plain_kwargs(PyDict_New());
+  if (!plain_kwargs) return nullptr;
+  PyObject *key, *value;
+  Py_ssize_t at = 0;
+  while (kwargs != nullptr && PyDict_Next(kwargs, &at, &key, &value)) {
+    std::optional<UnitRef> unit;
+    for (const auto& [name, in] : keywords) {
+      if (PyUnicode_CompareWithASCIIString(key, name) == 0) unit = in;
+    }
+    Owned part(plain_in(value, unit));
+    if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
+  }
+  Owned got(PyObject_Call(function, plain_args.get(), plain_kwargs.get()));
+  if (!got) return nullptr;
+  return in_unit(got.get(), result, nullptr);
+}
+
 }  // namespace
 
 PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args,
                               PyObject* kwargs, bool& known) {
   known = false;
+  for (const CombiningFunction& combining : kCombining) {
+    if (PyUnicode_CompareWithASCIIString(name, combining.name) != 0) continue;
+    known = true;
+    return call_combining(function, combining.rule, args, kwargs);
+  }
   const NumpyFunction* entry = nullptr;
   for (const NumpyFunction& candidate : kFunctions) {
     if (PyUnicode_CompareWithASCIIString(name, candidate.name) == 0) entry = &candidate;
