@@ -676,7 +676,11 @@ def test_masks_and_index_arrays_select_what_numpy_selects():
     plain = np.arange(24.0).reshape(2, 3, 4)
     keys = [plain > 10, plain[:, :, 0] > 5, np.array([1, 0, 1]), np.argsort(-plain[:, 0, 0]),
             (slice(None), np.array([True, False, True])), np.array([[1], [0]]),
-            (slice(None, 2), slice(None), np.array([3, -4])), (0, np.array([2, 0]), slice(1, 3))]
+            (slice(None, 2), slice(None), np.array([3, -4])), (0, np.array([2, 0]), slice(1, 3)),
+            # More than one index array, or one after None or ...: numpy's positions.
+            ([0, 1], [1, 2]), ([0, 1], slice(None), [1, 2]), (None, [0, 1]), (..., [0, 2]),
+            (0, slice(None), [1]), ([1], 1, [0, 3]), np.argsort(plain[:, 0, 0])[::-1],
+            np.array([[0, 1], [1, 0]]).T]
     for key in keys:
         expected, got = plain[key], GRID[key]
         assert got.shape == expected.shape and flat(got) == expected.ravel().tolist(), key
@@ -689,9 +693,8 @@ def test_masks_and_index_arrays_select_what_numpy_selects():
                          ([1.5], "must be of integer \\(or boolean\\) type"),
                          (np.ones(3, bool), "boolean index did not match indexed array along "
                                             "axis 0; size of axis is 2"),
-                         (GRID, "must be of integer"), ((None, [0]), "after slices and integers"),
-                         ((0, slice(None), [1]), "only next to it"),
-                         (([0], [0]), "one integer or boolean array per index")]:
+                         (GRID, "must be of integer"),
+                         (([0, 5], [0, 0]), "index 5 is out of bounds for axis 0 with size 2")]:
         with pytest.raises(IndexError, match=message):
             GRID[key]
 

@@ -10,6 +10,7 @@
 #include "python/array/array_slots.h"
 #include "python/array/index_arrays.h"
 #include "python/exceptions.h"
+#include "python/owned.h"
 #include "python/results.h"
 
 namespace drovik::python {
@@ -63,18 +64,48 @@ PyObject* selected(PyObject* source, const ArrayView& array,
 // A key piece numpy reads as an index array.
 bool is_advanced(PyObject* item) { return is_index_array(item); }
 
+// array[key] for keys numpy reads with more than the one index array the
+// core takes (two index arrays, an index array after None or ..., integers
+// apart from it): numpy finds the positions of the values the key selects
+// in an array of positions, and the array takes them from its values in C
+// order, so numpy's rules (and errors) are numpy's own. Without numpy,
+// IndexError with `refusal`.
+PyObject* by_positions(PyObject* self, PyObject* key, const char* refusal) {
+  Owned numpy(PyImport_ImportModule("numpy"));
+  if (!numpy) {
+    PyErr_Clear();
+    PyErr_SetString(PyExc_IndexError, refusal);
+    return nullptr;
+  }
+  ArrayView array = array_of(self);
+  Owned shape(shape_tuple(array.shape));
+  Owned count(PyLong_FromSize_t(array.shape.size()));
+  if (!shape || !count) return nullptr;
+  Owned range(PyObject_CallMethod(numpy.get(), "arange", "O", count.get()));
+  Owned positions(range ? PyObject_CallMethod(range.get(), "reshape", "O", shape.get()) : nullptr);
+  Owned chosen(positions ? PyObject_GetItem(positions.get(), key) : nullptr);
+  if (!chosen) return nullptr;
+  std::size_t all = array.shape.size();
+  ValueArray flat{*ArrayShape::of(std::span<const std::size_t>(&all, 1)), gathered(array),
+                  array.unit};
+  Owned values(wrap_array(std::move(flat)));
+  if (!values) return nullptr;
+  // A position array of shape () names one value: a quantity, as numpy gives a scalar.
+  return PyObject_GetItem(values.get(), chosen.get());
+}
+
 // array[before..., item, after...] where item is an index array and the
 // pieces before it are slices and integers: the index array applies along
 // the axis they lead to, then the rest of the key, with whole slices over
 // the axes the index array left.
-PyObject* with_index_array(const ArrayView& array, const std::vector<IndexPiece>& before,
-                           PyObject* item, const std::vector<IndexPiece>& after) {
+PyObject* with_index_array(PyObject* self, PyObject* whole_key, const ArrayView& array,
+                           const std::vector<IndexPiece>& before, PyObject* item,
+                           const std::vector<IndexPiece>& after) {
   for (const IndexPiece& piece : before) {
     if (piece.kind == IndexPiece::Kind::kNewAxis || piece.kind == IndexPiece::Kind::kEllipsis) {
-      PyErr_SetString(PyExc_IndexError,
-                      "a DrovikArray takes an integer or boolean array after slices and "
-                      "integers only");
-      return nullptr;
+      return by_positions(self, whole_key,
+                          "a DrovikArray takes an integer or boolean array after slices and "
+                          "integers only, without numpy");
     }
   }
   // numpy counts integers beside an index array as index arrays too, and
@@ -90,10 +121,9 @@ PyObject* with_index_array(const ArrayView& array, const std::vector<IndexPiece>
     return false;
   };
   if (integers_apart(before, true) || integers_apart(after, false)) {
-    PyErr_SetString(PyExc_IndexError,
-                    "a DrovikArray takes integers beside an integer or boolean array only next "
-                    "to it (numpy would move their axes first)");
-    return nullptr;
+    return by_positions(self, whole_key,
+                        "a DrovikArray takes integers beside an integer or boolean array only "
+                        "next to it (numpy would move their axes first), without numpy");
   }
   std::optional<IndexArray> key = index_array(item);
   if (!key) return nullptr;
@@ -118,7 +148,7 @@ namespace array_slots {
 PyObject* subscript(PyObject* self, PyObject* key) {
   return guarded([&]() -> PyObject* {
     ArrayView array = array_of(self);
-    if (is_advanced(key)) return with_index_array(array, {}, key, {});
+    if (is_advanced(key)) return with_index_array(self, key, array, {}, key, {});
     std::vector<IndexPiece> index;
     if (PyTuple_Check(key)) {
       Py_ssize_t count = PyTuple_GET_SIZE(key);
@@ -129,15 +159,15 @@ PyObject* subscript(PyObject* self, PyObject* key) {
           std::vector<IndexPiece> after;
           for (Py_ssize_t j = i + 1; j < count; ++j) {
             if (is_advanced(PyTuple_GET_ITEM(key, j))) {
-              PyErr_SetString(PyExc_IndexError,
-                              "a DrovikArray takes one integer or boolean array per index");
-              return nullptr;
+              return by_positions(self, key,
+                                  "a DrovikArray takes one integer or boolean array per index "
+                                  "without numpy");
             }
             std::optional<IndexPiece> piece = index_piece(PyTuple_GET_ITEM(key, j));
             if (!piece) return nullptr;
             after.push_back(*piece);
           }
-          return with_index_array(array, index, item, after);
+          return with_index_array(self, key, array, index, item, after);
         }
         std::optional<IndexPiece> piece = index_piece(item);
         if (!piece) return nullptr;

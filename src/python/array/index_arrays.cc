@@ -60,7 +60,7 @@ bool read_index(PyObject* key, IndexArray& out) {
     out.is_mask = leaves.all_bool && PyObject_Length(key) > 0;
   } else {
     Py_buffer view;
-    if (PyObject_GetBuffer(key, &view, PyBUF_FORMAT | PyBUF_ND) < 0) return false;
+    if (PyObject_GetBuffer(key, &view, PyBUF_RECORDS_RO) < 0) return false;
     std::string format = view.format ? view.format : "B";
     PyBuffer_Release(&view);
     std::optional<ElementType> type = element_type_of(format);
@@ -91,9 +91,10 @@ bool is_index_array(PyObject* item) {
   if (!PyObject_CheckBuffer(item) || PyBytes_Check(item) || PyByteArray_Check(item)) {
     return false;
   }
-  // A buffer of no axes is a number (numpy.int64(2)), read as an integer.
+  // A buffer of no axes is a number (numpy.int64(2)), read as an integer;
+  // one of any strides (a reversed numpy.argsort) is an index array.
   Py_buffer view;
-  if (PyObject_GetBuffer(item, &view, PyBUF_ND) < 0) {
+  if (PyObject_GetBuffer(item, &view, PyBUF_RECORDS_RO) < 0) {
     PyErr_Clear();
     return false;
   }
