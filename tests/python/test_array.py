@@ -309,7 +309,7 @@ UFUNC_VALUES = [3.7, -2.5, 0.0, -0.0, 0.5, 1.0, -1.0, 1e-3, 12.25, math.inf, -ma
     ("sign", "km", "km", ""),
 ])
 def test_unary_ufuncs_follow_their_unit_rule(name, unit, plain_unit, result_unit):
-    a = DrovikArray(UFUNC_VALUES, unit or None)
+    a = DrovikArray(UFUNC_VALUES, unit or None).reshape(3, 4).T  # a 2-D view, strided
     # The values numpy gets: as they are, or as pure numbers.
     plain = np.asarray(a) if plain_unit == unit else np.asarray(a.as_number(Drovik.empty()))
     with np.errstate(all="ignore"):
@@ -332,8 +332,8 @@ def test_unary_ufuncs_follow_their_unit_rule(name, unit, plain_unit, result_unit
     ("add", "km"), ("subtract", "km"),
 ])
 def test_binary_ufuncs_convert_the_other_operand_into_the_firsts_unit(name, result_unit):
-    a = DrovikArray(UFUNC_VALUES, "km")
-    b = DrovikArray(UFUNC_VALUES[::-1], "m")
+    a = DrovikArray(UFUNC_VALUES, "km").reshape(3, 4).T  # 2-D views, strided and reversed
+    b = DrovikArray(UFUNC_VALUES[::-1], "m").reshape(4, 3)[::-1]
     with np.errstate(all="ignore"):
         expected = getattr(np, name)(np.asarray(a), np.asarray(b) / 1000)
         got = getattr(np, name)(a, b)
