@@ -53,7 +53,9 @@ ViewLayout layout_of(const ArrayView& view) {
   if (view.strides == nullptr) {
     layout.strides = c_strides(view.shape);
   } else {
-    for (std::size_t k = 0; k < view.shape.ndim(); ++k) layout.strides.emplace_back(view.strides[k]);
+    for (std::size_t k = 0; k < view.shape.ndim(); ++k) {
+      layout.strides.emplace_back(view.strides[k]);
+    }
   }
   return layout;
 }

@@ -56,7 +56,9 @@ PyObject* selected(PyObject* source, const ArrayView& array,
     only_integers = only_integers && piece.kind == IndexPiece::Kind::kInteger;
   }
   ArrayView shown = part->over(array);
-  if (only_integers && integers == array.shape.ndim()) return wrap(Drovik{shown.data[0], array.unit});
+  if (only_integers && integers == array.shape.ndim()) {
+    return wrap(Drovik{shown.data[0], array.unit});
+  }
   if (source == nullptr) return wrap_array(compact_copy(shown));
   return wrap_view(source, std::move(*part));
 }

@@ -3,6 +3,7 @@
 // spreads (ptp, std, var), and its values as Python objects (tolist, item).
 #include "python/python_api.h"
 
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,6 +81,25 @@ std::optional<std::size_t> axis_index(PyObject* item, std::size_t ndim) {
   return static_cast<std::size_t>(given < 0 ? given + signed_ndim : given);
 }
 
+// True when `dtype` names numpy's type of character code `code` (numpy's
+// own reading), or, without numpy, is one of `names`. No exception.
+bool names_type(PyObject* dtype, const char* code, std::initializer_list<const char*> names) {
+  bool named = false;
+  Owned numpy(PyImport_ImportModule("numpy"));
+  if (numpy) {
+    Owned type(PyObject_CallMethod(numpy.get(), "dtype", "O", dtype));
+    Owned found(type ? PyObject_GetAttrString(type.get(), "char") : nullptr);
+    named = found && PyUnicode_Check(found.get()) &&
+            PyUnicode_CompareWithASCIIString(found.get(), code) == 0;
+  } else if (PyUnicode_Check(dtype)) {
+    for (const char* name : names) {
+      named = named || PyUnicode_CompareWithASCIIString(dtype, name) == 0;
+    }
+  }
+  PyErr_Clear();
+  return named;
+}
+
 bool keeps_doubles(PyObject* dtype, PyObject* out) {
   if (out != nullptr && out != Py_None) {
     PyErr_SetString(PyExc_TypeError,
@@ -90,19 +110,7 @@ bool keeps_doubles(PyObject* dtype, PyObject* out) {
   if (dtype == nullptr || dtype == Py_None || dtype == reinterpret_cast<PyObject*>(&PyFloat_Type)) {
     return true;
   }
-  bool doubles = false;
-  Owned numpy(PyImport_ImportModule("numpy"));
-  if (numpy) {
-    Owned type(PyObject_CallMethod(numpy.get(), "dtype", "O", dtype));
-    Owned code(type ? PyObject_GetAttrString(type.get(), "char") : nullptr);
-    doubles = code && PyUnicode_Check(code.get()) &&
-              PyUnicode_CompareWithASCIIString(code.get(), "d") == 0;
-  } else if (PyUnicode_Check(dtype)) {
-    for (const char* name : {"float64", "f8", "d", "double", "float"}) {
-      doubles = doubles || PyUnicode_CompareWithASCIIString(dtype, name) == 0;
-    }
-  }
-  PyErr_Clear();
+  bool doubles = names_type(dtype, "d", {"float64", "f8", "d", "double", "float"});
   if (!doubles) {
     PyErr_Format(PyExc_TypeError,
                  "a DrovikArray holds float64 values: dtype=%R would change them; use "
@@ -337,19 +345,7 @@ PyObject* astype_method(PyObject* self, PyObject* args, PyObject* kwargs) {
     }
     if (keeps_doubles(dtype, nullptr)) return copy_method(self, nullptr);
     PyErr_Clear();
-    bool singles = false;
-    Owned numpy(PyImport_ImportModule("numpy"));
-    if (numpy) {
-      Owned type(PyObject_CallMethod(numpy.get(), "dtype", "O", dtype));
-      Owned code(type ? PyObject_GetAttrString(type.get(), "char") : nullptr);
-      singles = code && PyUnicode_Check(code.get()) &&
-                PyUnicode_CompareWithASCIIString(code.get(), "f") == 0;
-    } else if (PyUnicode_Check(dtype)) {
-      singles = PyUnicode_CompareWithASCIIString(dtype, "float32") == 0 ||
-                PyUnicode_CompareWithASCIIString(dtype, "f4") == 0;
-    }
-    PyErr_Clear();
-    if (!singles) {
+    if (!names_type(dtype, "f", {"float32", "f4"})) {
       PyErr_Format(PyExc_TypeError,
                    "a DrovikArray holds float64 values: astype(%R) would change them beyond "
                    "rounding; use a.as_number(unit) for plain values to cast",

@@ -93,8 +93,8 @@ inline bool is_array(PyObject* object) {
 // What the array shows, for the core's operations to read in place.
 inline ArrayView array_of(PyObject* object) {
   auto* self = reinterpret_cast<ArrayObject*>(object);
-  return ArrayView(self->data, self->shape, self->base != nullptr ? self->layout.strides() : nullptr,
-                   self->unit);
+  const std::ptrdiff_t* strides = self->base != nullptr ? self->layout.strides() : nullptr;
+  return ArrayView(self->data, self->shape, strides, self->unit);
 }
 
 // The shape as numpy gives it: a tuple of ints (a new reference).

@@ -393,7 +393,8 @@ PyObject* quantity_array_function(PyObject*, PyObject* args, PyObject*) {
     Owned arguments(PyTuple_Pack(4, PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1),
                                  call_args.get(), call_kwargs.get()));
     if (!arguments) return nullptr;
-    return scalar_as_quantity(array_slots::array_function_method(nullptr, arguments.get(), nullptr));
+    return scalar_as_quantity(
+        array_slots::array_function_method(nullptr, arguments.get(), nullptr));
   });
 }
 

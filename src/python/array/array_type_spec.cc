@@ -209,18 +209,18 @@ PyCFunction fast(PyObject* (*method)(PyObject*, PyObject* const*, Py_ssize_t)) {
 
 PyMethodDef kMethods[] = {
     {"sum", as_function(reduction_method<Reduction::kSum>), METH_VARARGS | METH_KEYWORDS,
-     "sum($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum of the values (a Drovik), or "
-     "along the axes axis names (an int or a tuple: a DrovikArray), numpy's figures; NaN "
-     "propagates."},
+     "sum($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum of the "
+     "values (a Drovik), or along the axes axis names (an int or a tuple: a DrovikArray), "
+     "numpy's figures; NaN propagates."},
     {"mean", as_function(reduction_method<Reduction::kMean>), METH_VARARGS | METH_KEYWORDS,
-     "mean($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum divided by the count, in the "
-     "array's unit."},
+     "mean($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe sum divided "
+     "by the count, in the array's unit."},
     {"min", as_function(reduction_method<Reduction::kMin>), METH_VARARGS | METH_KEYWORDS,
-     "min($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe smallest value, NaN if any is NaN; "
-     "ValueError for no values."},
+     "min($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe smallest "
+     "value, NaN if any is NaN; ValueError for no values."},
     {"max", as_function(reduction_method<Reduction::kMax>), METH_VARARGS | METH_KEYWORDS,
-     "max($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe largest value, NaN if any is NaN; "
-     "ValueError for no values."},
+     "max($self, axis=None, dtype=None, out=None, keepdims=False)\n--\n\nThe largest "
+     "value, NaN if any is NaN; ValueError for no values."},
     {"as_number", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(as_number_method)),
      METH_FASTCALL | METH_KEYWORDS,
      "as_number($self, unit=None)\n--\n\nThe plain values, converted into unit when one is "

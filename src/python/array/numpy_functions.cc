@@ -234,6 +234,31 @@ PyObject* in_unit(PyObject* result, const UnitRef& unit, PyObject* source) {
   return Py_NewRef(result);
 }
 
+// function(*args, **kwargs) with each argument through plain(item, i) and
+// each keyword's value through plain(value, name): numpy's function on the
+// plain values. nullptr with an exception.
+template <class Plain, class PlainKeyword>
+PyObject* called_on_plain(PyObject* function, PyObject* args, PyObject* kwargs, Plain plain,
+                          PlainKeyword plain_keyword) {
+  Py_ssize_t n = PyTuple_GET_SIZE(args);
+  Owned plain_args(PyTuple_New(n));
+  if (!plain_args) return nullptr;
+  for (Py_ssize_t i = 0; i < n; ++i) {
+    PyObject* part = plain(PyTuple_GET_ITEM(args, i), i);
+    if (part == nullptr) return nullptr;
+    PyTuple_SET_ITEM(plain_args.get(), i, part);
+  }
+  Owned plain_kwargs(PyDict_New());
+  if (!plain_kwargs) return nullptr;
+  PyObject *key, *value;
+  Py_ssize_t at = 0;
+  while (kwargs != nullptr && PyDict_Next(kwargs, &at, &key, &value)) {
+    Owned part(plain_keyword(value, key));
+    if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
+  }
+  return PyObject_Call(function, plain_args.get(), plain_kwargs.get());
+}
+
 // The unit an argument carries: an array's or a quantity's; nothing for a
 // plain number or array.
 std::optional<UnitRef> unit_of(PyObject* item) {
@@ -312,8 +337,8 @@ PyObject* call_combining(PyObject* function, Combines rule, PyObject* args, PyOb
       break;
     }
     case Combines::kGradient:
-      result = divide_units(unit_or_none(arg(0, "f")), unit_or_none(n > 1 ? PyTuple_GET_ITEM(args, 1)
-                                                                         : nullptr));
+      result = divide_units(unit_or_none(arg(0, "f")),
+                            unit_or_none(n > 1 ? PyTuple_GET_ITEM(args, 1) : nullptr));
       break;
     case Combines::kInterp: {
       read_in[0] = unit_or_none(arg(1, "xp"));
@@ -334,26 +359,18 @@ PyObject* call_combining(PyObject* function, Combines rule, PyObject* args, PyOb
       break;
     }
   }
-  Owned plain_args(PyTuple_New(n));
-  if (!plain_args) return nullptr;
-  for (Py_ssize_t i = 0; i < n; ++i) {
-    PyObject* part = plain_in(PyTuple_GET_ITEM(args, i), i < 3 ? read_in[i] : std::nullopt);
-    if (part == nullptr) return nullptr;
-    PyTuple_SET_ITEM(plain_args.get(), i, part);
-  }
-  Owned plain_kwargs(PyDict_New());
-  if (!plain_kwargs) return nullptr;
-  PyObject *key, *value;
-  Py_ssize_t at = 0;
-  while (kwargs != nullptr && PyDict_Next(kwargs, &at, &key, &value)) {
-    std::optional<UnitRef> unit;
-    for (const auto& [name, in] : keywords) {
-      if (PyUnicode_CompareWithASCIIString(key, name) == 0) unit = in;
-    }
-    Owned part(plain_in(value, unit));
-    if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
-  }
-  Owned got(PyObject_Call(function, plain_args.get(), plain_kwargs.get()));
+  Owned got(called_on_plain(
+      function, args, kwargs,
+      [&](PyObject* item, Py_ssize_t i) {
+        return plain_in(item, i < 3 ? read_in[i] : std::nullopt);
+      },
+      [&](PyObject* value, PyObject* key) {
+        std::optional<UnitRef> unit;
+        for (const auto& [name, in] : keywords) {
+          if (PyUnicode_CompareWithASCIIString(key, name) == 0) unit = in;
+        }
+        return plain_in(value, unit);
+      }));
   if (!got) return nullptr;
   return in_unit(got.get(), result, nullptr);
 }
@@ -385,25 +402,14 @@ PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args
   known = true;
   UnitRef unit = std::move(*found);
   Converter converter(unit);
-  Py_ssize_t n = PyTuple_GET_SIZE(args);
-  Owned plain_args(PyTuple_New(n));
-  if (!plain_args) return nullptr;
-  for (Py_ssize_t i = 0; i < n; ++i) {
-    bool values = entry->value_at[0] == i || entry->value_at[1] == i ||
-                  (i == 0 && entry->value_at[0] == -2);
-    PyObject* part = converter.plain(PyTuple_GET_ITEM(args, i), values);
-    if (part == nullptr) return nullptr;
-    PyTuple_SET_ITEM(plain_args.get(), i, part);
-  }
-  Owned plain_kwargs(PyDict_New());
-  if (!plain_kwargs) return nullptr;
-  PyObject *key, *value;
-  Py_ssize_t at = 0;
-  while (PyDict_Next(kwargs, &at, &key, &value)) {
-    Owned part(converter.plain(value, false));
-    if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
-  }
-  Owned result(PyObject_Call(function, plain_args.get(), plain_kwargs.get()));
+  Owned result(called_on_plain(
+      function, args, kwargs,
+      [&](PyObject* item, Py_ssize_t i) {
+        bool values = entry->value_at[0] == i || entry->value_at[1] == i ||
+                      (i == 0 && entry->value_at[0] == -2);
+        return converter.plain(item, values);
+      },
+      [&](PyObject* value, PyObject*) { return converter.plain(value, false); }));
   if (!result) return nullptr;
   return entry->gives == Gives::kPlain ? result.release() : in_unit(result.get(), unit, source);
 }
