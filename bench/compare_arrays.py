@@ -81,6 +81,7 @@ s3 = rng.random((300000, 3))
 d1, d2, d3 = DrovikArray(s1, "m"), DrovikArray(s2, "m"), DrovikArray(s3, "m")
 x6, y6, a6, b6 = pair((1000, 1000), (1000, 1000))
 x7, y7, a7, b7 = pair(2 * 10**6, 10**6)
+q_half = Drovik.unit("m") * 0.5
 big = rng.random(10**7)
 d_big = DrovikArray(big, "m")
 """
@@ -105,6 +106,11 @@ LAYOUTS = {
     "v.reshape(1000, -1) of 10^7": ("big.reshape(1000, -1)", "d_big.reshape(1000, -1)", "2 µs"),
     "v.reshape(1000, -1).T of 10^7": ("big.reshape(1000, -1).T", "d_big.reshape(1000, -1).T",
                                      "2 µs"),
+    "ndarray * q, 10^6": ("y7 * 0.5", "y7 * q_half", 1.3),
+    "numpy.concatenate([a, a]), 10^6 each": ("np.concatenate([y7, y7])",
+                                             "np.concatenate([b7, b7])", 1.3),
+    "numpy.median(a), 10^6": ("np.median(y7)", "np.median(b7)", 1.3),
+    "numpy.flip(a), 10^6 (a view)": ("np.flip(y7)", "np.flip(b7)", "2 µs"),
 }
 
 # The same chain of operations on a million values, each in a fresh process:
@@ -131,7 +137,7 @@ print(spent * 1e3, resource.getrusage(resource.RUSAGE_SELF).ru_minflt - faults)
 
 
 def layout_table(rounds, budget):
-    names = {"np": np, "DrovikArray": DrovikArray}
+    names = {"np": np, "DrovikArray": DrovikArray, "Drovik": Drovik}
     exec(LAYOUT_SETUP, names)
     cells = [timer(s, names, budget) for row in LAYOUTS.values() for s in row[:2]]
     flat = interleaved(cells, rounds)
