@@ -802,6 +802,19 @@ def test_numpy_functions_keep_the_unit_of_the_first_array(call, plain_call, kind
 
 
 @needs_numpy
+def test_numpy_results_are_kept_without_a_copy_and_never_change():
+    a = DrovikArray([3.0, 1.0, 2.0], "km")
+    for result in (np.concatenate([a, a]), np.sort(a)):
+        assert sys.getsizeof(result) < 256  # numpy's own block, kept without a copy
+        with pytest.raises(ValueError, match="read-only"):
+            np.asarray(result)[0] = 0.0
+    plain = np.array([5.0, 6.0])
+    returned = np.atleast_1d(plain, a)[0]  # numpy hands the caller's own array back:
+    plain[0] = 7.0  # it was copied, so changing it changes no DrovikArray
+    assert str(returned) == "[5 6] [km]"
+
+
+@needs_numpy
 def test_numpy_functions_refuse_plain_numbers_where_values_belong():
     a = DrovikArray([3.0, 1.0], "km")
     for refused in (lambda: np.clip(a, 0, 5), lambda: np.where(a > Drovik.unit("km"), a, 7),

@@ -96,6 +96,26 @@ PyObject* wrap_array(ValueArray&& array) {
   ::new (&self->values) Values(std::move(array.values));
   self->data = self->values.data();
   self->base = nullptr;
+  self->block = self->data;
+  self->block_size = self->values.size();
+  return object;
+}
+
+PyObject* wrap_adopted(PyObject* owner, const double* data, ArrayShape&& shape, UnitRef unit) {
+  PyTypeObject* type = array_type();
+  if (type == nullptr) return nullptr;
+  BufferLayout lent(shape, sizeof(double));
+  PyObject* object = type->tp_alloc(type, 0);
+  if (object == nullptr) return nullptr;
+  auto* self = reinterpret_cast<ArrayObject*>(object);
+  ::new (&self->layout) BufferLayout(std::move(lent));
+  ::new (&self->shape) ArrayShape(std::move(shape));
+  ::new (&self->unit) UnitRef(std::move(unit));
+  ::new (&self->values) Values();
+  self->data = data;
+  self->base = Py_NewRef(owner);
+  self->block = data;
+  self->block_size = self->shape.size();
   return object;
 }
 
@@ -116,6 +136,8 @@ PyObject* wrap_view(PyObject* source, ViewLayout&& layout) {
   // A view of a view holds the array that owns the values, so that chains
   // of views hold nothing between.
   self->base = Py_NewRef(from->base != nullptr ? from->base : source);
+  self->block = from->block;
+  self->block_size = from->block_size;
   return object;
 }
 

@@ -71,6 +71,10 @@ struct ArrayObject {
   UnitRef unit;
   Values values;
   PyObject* base;
+  // The block of doubles the values lie in (their own, or base's), so that
+  // a layout numpy gives back can be checked to lie within it.
+  const double* block;
+  std::size_t block_size;
   BufferLayout layout;
 };
 
@@ -102,6 +106,10 @@ PyObject* shape_tuple(const ArrayShape& shape);
 
 // A new DrovikArray owning `array`, or nullptr with an exception set.
 PyObject* wrap_array(ValueArray&& array);
+// A new DrovikArray whose `count` C-ordered values at `data` belong to
+// `owner`, which no one else holds (a result numpy made and handed over
+// alone): they are never copied, and never change.
+PyObject* wrap_adopted(PyObject* owner, const double* data, ArrayShape&& shape, UnitRef unit);
 // A new DrovikArray showing `source`'s values as `layout` lays them out
 // (relative to source's first value), or nullptr with an exception set.
 PyObject* wrap_view(PyObject* source, ViewLayout&& layout);

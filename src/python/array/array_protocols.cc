@@ -117,11 +117,16 @@ PyObject* restore_method(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
   });
 }
 
-// Arrays never change, so a copy, deep or not, of an array that owns its
-// values is the array itself; a view's copy owns its values, compact, so
-// that it no longer holds the array it showed.
+// Arrays never change, so a copy, deep or not, of an array that shows the
+// whole of the block its values lie in is the array itself; a view of part
+// of one gets values of its own, compact, so that it no longer holds the
+// rest.
 PyObject* copy_method(PyObject* self, PyObject*) {
-  if (reinterpret_cast<ArrayObject*>(self)->base == nullptr) return Py_NewRef(self);
+  auto* object = reinterpret_cast<ArrayObject*>(self);
+  if (object->base == nullptr ||
+      (object->shape.size() == object->block_size && array_of(self).is_c_contiguous())) {
+    return Py_NewRef(self);
+  }
   return guarded([&] { return wrap_array(compact_copy(array_of(self))); });
 }
 

@@ -165,7 +165,6 @@ class Converter {
 // broadcast), relative to source's first value; nothing otherwise.
 std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) {
   auto* from = reinterpret_cast<ArrayObject*>(source);
-  auto* owner = reinterpret_cast<ArrayObject*>(from->base != nullptr ? from->base : source);
   if (lent.itemsize != sizeof(double) || lent.format == nullptr || lent.shape == nullptr ||
       lent.strides == nullptr || lent.ndim > static_cast<int>(kMaxDimensions) ||
       !(std::strcmp(lent.format, "d") == 0 || std::strcmp(lent.format, "=d") == 0)) {
@@ -180,8 +179,8 @@ std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) 
     (span < 0 ? low : high) += span;
   }
   auto first = reinterpret_cast<std::uintptr_t>(lent.buf);
-  auto block = reinterpret_cast<std::uintptr_t>(owner->values.data());
-  std::size_t bytes = owner->values.size() * sizeof(double);
+  auto block = reinterpret_cast<std::uintptr_t>(from->block);
+  std::size_t bytes = from->block_size * sizeof(double);
   if (bytes == 0 || first < block || (first - block) % sizeof(double) != 0 ||
       static_cast<std::ptrdiff_t>(first - block) + low < 0 ||
       static_cast<std::size_t>(static_cast<std::ptrdiff_t>(first - block) + high) >= bytes) {
@@ -194,6 +193,31 @@ std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) 
                     std::move(*shape), {}};
   for (std::size_t k = 0; k < extents.size(); ++k) layout.strides.emplace_back(lent.strides[k]);
   return layout;
+}
+
+// True when `result` is a fresh numpy array no one else holds (one
+// reference ours, one the buffer `lent` holds), owning its C-ordered native
+// doubles (numpy's concatenate, sort, ...): an array may then keep it as the
+// holder of its values instead of copying them.
+bool adoptable(PyObject* result, const Py_buffer& lent) {
+  if (Py_REFCNT(result) != 2 || lent.itemsize != sizeof(double) || lent.format == nullptr ||
+      !(std::strcmp(lent.format, "d") == 0 || std::strcmp(lent.format, "=d") == 0) ||
+      lent.ndim > static_cast<int>(kMaxDimensions) || lent.shape == nullptr ||
+      reinterpret_cast<std::uintptr_t>(lent.buf) % alignof(double) != 0) {
+    return false;
+  }
+  Py_ssize_t step = sizeof(double);
+  for (int k = lent.ndim; k-- > 0;) {
+    if (lent.shape[k] != 1 && lent.strides != nullptr && lent.strides[k] != step) return false;
+    step *= lent.shape[k];
+  }
+  Owned numpy(PyImport_ImportModule("numpy"));
+  Owned ndarray(numpy ? PyObject_GetAttrString(numpy.get(), "ndarray") : nullptr);
+  Owned base(ndarray && Py_TYPE(result) == reinterpret_cast<PyTypeObject*>(ndarray.get())
+                 ? PyObject_GetAttrString(result, "base")
+                 : nullptr);
+  PyErr_Clear();
+  return base && base.get() == Py_None;
 }
 
 // What numpy gave, back in the unit: float arrays as arrays (views of
@@ -223,8 +247,16 @@ PyObject* in_unit(PyObject* result, const UnitRef& unit, PyObject* source) {
     std::optional<ViewLayout> shown =
         source != nullptr && identical(*array_of(source).unit, *unit) ? layout_among(view, source)
                                                                      : std::nullopt;
+    std::optional<ArrayShape> adopted;
+    if (!shown && adoptable(result, view)) {
+      std::vector<std::size_t> extents(view.shape, view.shape + view.ndim);
+      Result<ArrayShape> shape = ArrayShape::of(extents);
+      if (shape) adopted = std::move(*shape);
+    }
+    const auto* data = static_cast<const double*>(view.buf);
     PyBuffer_Release(&view);
     if (shown) return wrap_view(source, std::move(*shown));
+    if (adopted) return wrap_adopted(result, data, std::move(*adopted), unit);
     if (floats) {
       std::optional<ValueArray> values = array_argument(result, unit);
       if (!values) return nullptr;
