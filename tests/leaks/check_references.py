@@ -158,6 +158,8 @@ def exercise():
     expect(BufferError, struct.unpack_from, "d", a.T)
     if np is not None:
         np.flip(a), np.broadcast_to(a, (3, 2, 2)), a * KEEP["plain"][:, ::-1], KEEP["plain"] * km
+        np.concatenate([a, a]), np.sort(a), a @ a, np.linspace(km, m, 3), np.isclose(km, m), a.argmax()
+        a[[0, 1], [1, 0]], a.astype("f4"), a.sum(dtype=float), np.trapezoid(a, dx=m)
 
 
 def heap_in_use():
