@@ -1,5 +1,8 @@
 #include "array/array_layout.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -160,6 +163,28 @@ Result<ViewLayout> broadcast_to(const ArrayView& view, const ArrayShape& shape) 
     result.strides.emplace_back(repeated ? 0 : own.strides[k - lead]);
   }
   return result;
+}
+
+std::vector<std::size_t> memory_order(const ArrayView& view) {
+  if (view.strides == nullptr || view.is_c_contiguous()) return {};
+  std::size_t ndim = view.shape.ndim();
+  std::vector<std::size_t> order(ndim);
+  for (std::size_t k = 0; k < ndim; ++k) order[k] = k;
+  auto size = [&](std::size_t k) {
+    return view.shape[k] == 1 ? PTRDIFF_MAX : std::abs(view.strides[k]);  // extent 1: anywhere
+  };
+  std::stable_sort(order.begin(), order.end(),
+                   [&](std::size_t x, std::size_t y) { return size(x) > size(y); });
+  for (std::size_t k = 0; k < ndim; ++k) {
+    if (order[k] != k) return order;
+  }
+  return {};
+}
+
+std::vector<std::size_t> inverse_order(std::span<const std::size_t> order) {
+  std::vector<std::size_t> inverse(order.size());
+  for (std::size_t k = 0; k < order.size(); ++k) inverse[order[k]] = k;
+  return inverse;
 }
 
 }  // namespace drovik

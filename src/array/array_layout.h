@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <optional>
 #include <span>
+#include <vector>
 
 #include "array/array_view.h"
 #include "error/drovik_error.h"
@@ -39,6 +40,15 @@ ViewLayout expanded(const ArrayView& view, std::span<const bool> added);
 // broadcasts it to `shape` (stride 0 where it repeats); BadShape with
 // numpy's message when it cannot be.
 Result<ViewLayout> broadcast_to(const ArrayView& view, const ArrayShape& shape);
+
+// The view's axes from the largest stride to the smallest (by size; a
+// stable order, so ties and extent-1 axes keep theirs): walking them in this
+// order reads the values as they lie in memory, as numpy's K order does.
+// Empty when that is C order already.
+std::vector<std::size_t> memory_order(const ArrayView& view);
+
+// The order that undoes `order`: axis order[k] of the result is axis k.
+std::vector<std::size_t> inverse_order(std::span<const std::size_t> order);
 
 }  // namespace drovik
 

@@ -562,6 +562,11 @@ def test_views_share_their_values_and_copies_do_not():
         assert view.copy() is not view and view.copy().copy() is view.copy().copy() or True
     assert a.copy() is a and a.T.T.copy() is not a
     assert str(a.T.reshape(6)) == "[1 4 2 5 3 6] [km]"  # no view can do that: a copy
+    # Operands that lie alike in memory are walked as they lie: the result lies so too.
+    for result in (a.T + a.T, -a.T, a.T.as_unit("m"), a.T * Drovik.unit("s")):
+        assert memoryview(result).strides == (8, 24) and result.shape == (3, 2)
+    assert flat(a.T + a.T) == [2.0, 8.0, 4.0, 10.0, 6.0, 12.0]
+    assert memoryview(a.T + a.T.copy()).strides == (16, 8)  # unalike: C order
     assert str(a[:, ::-1].flatten()) == "[3 2 1 6 5 4] [km]"
     del a
     assert str(views[1]) == "[[1 4]\n [2 5]\n [3 6]] [km]"  # the view holds the values

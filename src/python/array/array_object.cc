@@ -1,5 +1,6 @@
 #include "python/array/array_object.h"
 
+#include "array/array_layout.h"
 #include "python/exceptions.h"
 #include "python/owned.h"
 
@@ -143,6 +144,14 @@ PyObject* wrap_view(PyObject* source, ViewLayout&& layout) {
 
 PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source) {
   return layout ? wrap_view(source, std::move(*layout)) : raise_error(layout.error());
+}
+
+PyObject* shown_in_order(Result<ValueArray>&& result, std::span<const std::size_t> order) {
+  if (!result) return raise_error(result.error());
+  Owned made(wrap_array(std::move(*result)));
+  if (!made) return nullptr;
+  std::vector<std::size_t> back = inverse_order(order);
+  return wrap_view(made.get(), transposed(array_of(made.get()), back));
 }
 
 ValueArray compact_copy(const ArrayView& view) {

@@ -8,8 +8,11 @@
 
 #include <atomic>
 #include <memory>
+#include <span>
 #include <type_traits>
+#include <vector>
 
+#include "array/array_layout.h"
 #include "array/array_view.h"
 #include "error/drovik_error.h"
 #include "python/once.h"
@@ -114,11 +117,36 @@ PyObject* wrap_adopted(PyObject* owner, const double* data, ArrayShape&& shape, 
 // (relative to source's first value), or nullptr with an exception set.
 PyObject* wrap_view(PyObject* source, ViewLayout&& layout);
 PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source);
+// The new array `result`, made with its axes in `order`, shown in the
+// caller's axes (axis order[k] of the caller's is its axis k) by a view
+// that transposes it back; or the error raised (nullptr).
+PyObject* shown_in_order(Result<ValueArray>&& result, std::span<const std::size_t> order);
 // The values of `view` in C order, owned: a compact copy.
 ValueArray compact_copy(const ArrayView& view);
 
 // The new array, or the error raised (nullptr).
 PyObject* to_python(Result<ValueArray>&& result);
+
+// compute(array, other) (other may be null) walking the values in the order
+// they lie in memory when that is not C order and `other` lies in the same
+// order or has no axes (a transposed view plus a transposed view): the
+// result is made in that order and shown in the caller's axes by a
+// transposing view, as numpy's K order lays it out. Otherwise in C order.
+template <class Compute>
+PyObject* in_memory_order(PyObject* array, const ArrayView* other, Compute compute) {
+  ArrayView view = array_of(array);
+  std::vector<std::size_t> order = memory_order(view);
+  bool same_order = other == nullptr || other->shape.ndim() == 0 ||
+                    (other->shape == view.shape && memory_order(*other) == order);
+  if (order.empty() || !same_order) return to_python(compute(view, other));
+  ViewLayout permuted = transposed(view, order);
+  if (other == nullptr || other->shape.ndim() == 0) {
+    return shown_in_order(compute(permuted.over(view), other), order);
+  }
+  ViewLayout other_permuted = transposed(*other, order);
+  ArrayView other_view = other_permuted.over(*other);
+  return shown_in_order(compute(permuted.over(view), &other_view), order);
+}
 
 }  // namespace drovik::python
 

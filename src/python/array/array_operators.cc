@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "array/array_comparison.h"
+#include "array/array_layout.h"
 #include "array/array_functions.h"
 #include "array/array_operations.h"
 #include "python/array/array_construction.h"
@@ -66,9 +67,10 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
     PyObject* other_object = array_on_left ? right : left;
     Operand other(other_object);
     if (!other) return Operand::unread();
-    return to_python(array_on_left ? forward(array_of(array), *other)
-                     : is_drovik(other_object) ? forward(*other, array_of(array))
-                                               : reflected(array_of(array), *other));
+    bool quantity_on_left = !array_on_left && is_drovik(other_object);
+    return in_memory_order(array, &*other, [&](const ArrayView& a, const ArrayView* b) {
+      return array_on_left ? forward(a, *b) : quantity_on_left ? forward(*b, a) : reflected(a, *b);
+    });
   });
 }
 
@@ -430,13 +432,21 @@ PyObject* power(PyObject* left, PyObject* right, PyObject* modulus) {
 }
 
 PyObject* negative(PyObject* self) {
-  return guarded([&] { return wrap_array(negate(array_of(self))); });
+  return guarded([&] {
+    return in_memory_order(self, nullptr, [](const ArrayView& a, const ArrayView*) {
+      return Result<ValueArray>(negate(a));
+    });
+  });
 }
 PyObject* positive(PyObject* self) {
   return guarded([&] { return wrap_array(compact_copy(array_of(self))); });
 }
 PyObject* absolute(PyObject* self) {
-  return guarded([&] { return wrap_array(drovik::absolute(array_of(self))); });
+  return guarded([&] {
+    return in_memory_order(self, nullptr, [](const ArrayView& a, const ArrayView*) {
+      return Result<ValueArray>(drovik::absolute(a));
+    });
+  });
 }
 
 PyObject* richcompare(PyObject* self, PyObject* other, int op) {

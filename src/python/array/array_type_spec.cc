@@ -169,12 +169,18 @@ PyObject* as_unit_method(PyObject* self, PyObject* unit) {
       PyErr_SetString(PyExc_TypeError, "DrovikArray.as_unit() needs a unit, not None");
       return nullptr;
     }
-    return to_python(as_unit(array_of(self), **target));
+    return in_memory_order(self, nullptr, [&](const ArrayView& array, const ArrayView*) {
+      return as_unit(array, **target);
+    });
   });
 }
 
 PyObject* as_base_units_method(PyObject* self, PyObject*) {
-  return guarded([&] { return wrap_array(as_base_units(array_of(self))); });
+  return guarded([&] {
+    return in_memory_order(self, nullptr, [](const ArrayView& array, const ArrayView*) {
+      return Result<ValueArray>(as_base_units(array));
+    });
+  });
 }
 
 // Reductions: along the axes `axis` names (an int, a tuple of ints, or None
