@@ -762,6 +762,7 @@ def test_numpy_functions_that_are_methods_keep_the_unit(call):
     ("sort(a)", "sort(x)", "km"), ("median(a)", "median(x)", "km"),
     ("percentile(a, 25)", "percentile(x, 25)", "km"), ("quantile(a, 0.5)", "quantile(x, 0.5)", "km"),
     ("nanmean(a)", "nanmean(x)", "km"), ("nanmax(a)", "nanmax(x)", "km"),
+    ("nanstd(a)", "nanstd(x)", "km"), ("nanvar(a)", "nanvar(x)", "km2"),
     ("unique(concatenate([a, a]))", "unique(concatenate([x, x]))", "km"),
     ("flip(a)", "flip(x)", "km"), ("roll(a, 1)", "roll(x, 1)", "km"),
     ("diff(a)", "diff(x)", "km"), ("repeat(a, 2)", "repeat(x, 2)", "km"),

@@ -47,6 +47,7 @@ constexpr NumpyFunction kFunctions[] = {
     {"quantile", Gives::kValues, {-1, -1}},    {"nanmedian", Gives::kValues, {-1, -1}},
     {"nanpercentile", Gives::kValues, {-1, -1}}, {"nanquantile", Gives::kValues, {-1, -1}},
     {"nanmean", Gives::kValues, {-1, -1}},     {"nansum", Gives::kValues, {-1, -1}},
+    {"nanstd", Gives::kValues, {-1, -1}},
     {"nanmin", Gives::kValues, {-1, -1}},      {"nanmax", Gives::kValues, {-1, -1}},
     {"flip", Gives::kValues, {-1, -1}},        {"roll", Gives::kValues, {-1, -1}},
     {"repeat", Gives::kValues, {-1, -1}},      {"tile", Gives::kValues, {-1, -1}},
@@ -313,8 +314,9 @@ PyObject* plain_in(PyObject* item, const std::optional<UnitRef>& unit) {
 // Functions whose result's unit comes from several operands, each read in
 // its own unit: products (dot, inner, outer, cross, matmul, vdot), the
 // integral of y over x, the gradient of f over its spacing, interpolation
-// (x read in xp's unit, the result in fp's).
-enum class Combines { kProduct, kTrapezoid, kGradient, kInterp, kPower };
+// (x read in xp's unit, the result in fp's), a product's power of the unit
+// and a variance's square of it.
+enum class Combines { kProduct, kTrapezoid, kGradient, kInterp, kPower, kSquare };
 struct CombiningFunction {
   const char* name;
   Combines rule;
@@ -325,6 +327,7 @@ constexpr CombiningFunction kCombining[] = {
     {"matmul", Combines::kProduct},     {"vdot", Combines::kProduct},
     {"trapezoid", Combines::kTrapezoid}, {"gradient", Combines::kGradient},
     {"interp", Combines::kInterp},      {"prod", Combines::kPower},
+    {"nanvar", Combines::kSquare},
 };
 
 // The unit of numpy's product of `array` along `axis` (None for all): the
@@ -379,6 +382,9 @@ PyObject* call_combining(PyObject* function, Combines rule, PyObject* args, PyOb
       result = values;
       break;
     }
+    case Combines::kSquare:  // a variance: the unit squared
+      result = power_of_units(unit_or_none(arg(0, "a")), 2.0);
+      break;
     case Combines::kPower: {
       PyObject* first = arg(0, "a");
       if (first == nullptr || !is_array(first)) {
