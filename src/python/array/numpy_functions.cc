@@ -5,7 +5,9 @@
 // into that unit again (positions, counts and truths stay plain).
 #include "python/array/numpy_functions.h"
 
+#include <atomic>
 #include <cstdint>
+#include <iterator>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -17,6 +19,7 @@
 #include "python/array/plain_values.h"
 #include "python/drovik_object.h"
 #include "python/exceptions.h"
+#include "python/once.h"
 #include "python/owned.h"
 #include "python/results.h"
 #include "quantity/conversion.h"
@@ -196,6 +199,18 @@ std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) 
   return layout;
 }
 
+std::atomic<PyObject*> g_numpy_ndarray{nullptr};
+
+// numpy.ndarray (kept for the process), or nullptr with no exception.
+PyObject* numpy_ndarray() {
+  PyObject* type = once(g_numpy_ndarray, []() -> PyObject* {
+    Owned numpy(PyImport_ImportModule("numpy"));
+    return numpy ? PyObject_GetAttrString(numpy.get(), "ndarray") : nullptr;
+  });
+  if (type == nullptr) PyErr_Clear();
+  return type;
+}
+
 // True when `result` is a fresh numpy array no one else holds (one
 // reference ours, one the buffer `lent` holds), owning its C-ordered native
 // doubles (numpy's concatenate, sort, ...): an array may then keep it as the
@@ -212,9 +227,8 @@ bool adoptable(PyObject* result, const Py_buffer& lent) {
     if (lent.shape[k] != 1 && lent.strides != nullptr && lent.strides[k] != step) return false;
     step *= lent.shape[k];
   }
-  Owned numpy(PyImport_ImportModule("numpy"));
-  Owned ndarray(numpy ? PyObject_GetAttrString(numpy.get(), "ndarray") : nullptr);
-  Owned base(ndarray && Py_TYPE(result) == reinterpret_cast<PyTypeObject*>(ndarray.get())
+  PyObject* ndarray = numpy_ndarray();
+  Owned base(ndarray != nullptr && Py_TYPE(result) == reinterpret_cast<PyTypeObject*>(ndarray)
                  ? PyObject_GetAttrString(result, "base")
                  : nullptr);
   PyErr_Clear();
@@ -413,21 +427,45 @@ PyObject* call_combining(PyObject* function, Combines rule, PyObject* args, PyOb
   return in_unit(got.get(), result, nullptr);
 }
 
+std::atomic<PyObject*> g_function_table{nullptr};
+
+// Every name above, to its place: the functions of kFunctions first, then
+// those of kCombining. Made once; only read after.
+PyObject* function_table() {
+  return once(g_function_table, []() -> PyObject* {
+    Owned table(PyDict_New());
+    if (!table) return nullptr;
+    Py_ssize_t at = 0;
+    auto add = [&](const char* name) {
+      Owned index(PyLong_FromSsize_t(at++));
+      return index && PyDict_SetItemString(table.get(), name, index.get()) == 0;
+    };
+    for (const NumpyFunction& entry : kFunctions) {
+      if (!add(entry.name)) return nullptr;
+    }
+    for (const CombiningFunction& entry : kCombining) {
+      if (!add(entry.name)) return nullptr;
+    }
+    return table.release();
+  });
+}
+
 }  // namespace
 
 PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args,
                               PyObject* kwargs, bool& known) {
   known = false;
-  for (const CombiningFunction& combining : kCombining) {
-    if (PyUnicode_CompareWithASCIIString(name, combining.name) != 0) continue;
+  PyObject* names = function_table();
+  if (names == nullptr) return nullptr;
+  PyObject* found_at = PyDict_GetItemWithError(names, name);  // borrowed; the table lives on
+  if (found_at == nullptr) return nullptr;
+  Py_ssize_t at = PyLong_AsSsize_t(found_at);
+  constexpr auto kFunctionCount = static_cast<Py_ssize_t>(std::size(kFunctions));
+  if (at >= kFunctionCount) {
     known = true;
-    return call_combining(function, combining.rule, args, kwargs);
+    return call_combining(function, kCombining[at - kFunctionCount].rule, args, kwargs);
   }
-  const NumpyFunction* entry = nullptr;
-  for (const NumpyFunction& candidate : kFunctions) {
-    if (PyUnicode_CompareWithASCIIString(name, candidate.name) == 0) entry = &candidate;
-  }
-  if (entry == nullptr) return nullptr;
+  const NumpyFunction* entry = &kFunctions[at];
   std::optional<UnitRef> found;
   PyObject* source = nullptr;  // the first argument, when it is an array
   for (Py_ssize_t i = 0; !found && i < PyTuple_GET_SIZE(args); ++i) {
