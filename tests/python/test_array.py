@@ -567,6 +567,10 @@ def test_views_share_their_values_and_copies_do_not():
         assert memoryview(result).strides == (8, 24) and result.shape == (3, 2)
     assert flat(a.T + a.T) == [2.0, 8.0, 4.0, 10.0, 6.0, 12.0]
     assert memoryview(a.T + a.T.copy()).strides == (16, 8)  # unalike: C order
+    truths = a.T < a.T * 2
+    assert memoryview(truths).strides == (1, 3) and memoryview(truths).tolist() == [[True] * 2] * 3
+    assert memoryview(Drovik.unit("km") * 2 < a.T).tolist() == [[False, True], [False, True],
+                                                                 [True, True]]
     assert str(a[:, ::-1].flatten()) == "[3 2 1 6 5 4] [km]"
     del a
     assert str(views[1]) == "[[1 4]\n [2 5]\n [3 6]] [km]"  # the view holds the values

@@ -146,6 +146,13 @@ PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source) {
   return layout ? wrap_view(source, std::move(*layout)) : raise_error(layout.error());
 }
 
+std::vector<std::size_t> shared_memory_order(const ArrayView& view, const ArrayView* other) {
+  std::vector<std::size_t> order = memory_order(view);
+  bool shared = other == nullptr || other->shape.ndim() == 0 ||
+                (other->shape == view.shape && memory_order(*other) == order);
+  return shared ? order : std::vector<std::size_t>();
+}
+
 PyObject* shown_in_order(Result<ValueArray>&& result, std::span<const std::size_t> order) {
   if (!result) return raise_error(result.error());
   Owned made(wrap_array(std::move(*result)));

@@ -127,18 +127,20 @@ ValueArray compact_copy(const ArrayView& view);
 // The new array, or the error raised (nullptr).
 PyObject* to_python(Result<ValueArray>&& result);
 
+// The order of the axes in which `view`'s values lie in memory when that
+// is not C order and `other` (which may be null) lies in the same order or
+// has no axes (a transposed view beside a transposed view); empty otherwise,
+// for C order.
+std::vector<std::size_t> shared_memory_order(const ArrayView& view, const ArrayView* other);
+
 // compute(array, other) (other may be null) walking the values in the order
-// they lie in memory when that is not C order and `other` lies in the same
-// order or has no axes (a transposed view plus a transposed view): the
-// result is made in that order and shown in the caller's axes by a
-// transposing view, as numpy's K order lays it out. Otherwise in C order.
+// shared_memory_order gives: the result is made in that order and shown in
+// the caller's axes by a transposing view, as numpy's K order lays it out.
 template <class Compute>
 PyObject* in_memory_order(PyObject* array, const ArrayView* other, Compute compute) {
   ArrayView view = array_of(array);
-  std::vector<std::size_t> order = memory_order(view);
-  bool same_order = other == nullptr || other->shape.ndim() == 0 ||
-                    (other->shape == view.shape && memory_order(*other) == order);
-  if (order.empty() || !same_order) return to_python(compute(view, other));
+  std::vector<std::size_t> order = shared_memory_order(view, other);
+  if (order.empty()) return to_python(compute(view, other));
   ViewLayout permuted = transposed(view, order);
   if (other == nullptr || other->shape.ndim() == 0) {
     return shown_in_order(compute(permuted.over(view), other), order);

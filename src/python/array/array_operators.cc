@@ -74,10 +74,27 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
   });
 }
 
-PyObject* compared(const ArrayView& receiver, const ArrayView& other, int op) {
-  Result<BooleanArray> truths = compare(receiver, other, static_cast<CompareOp>(op));
+// receiver OP other, element by element; `array` is whichever of them is
+// the array whose layout leads (the other has its shape, or no axes): when
+// both lie in memory alike but not in C order, they are compared as they lie
+// and the truths lent in the caller's axes.
+PyObject* compared(const ArrayView& receiver, const ArrayView& other, int op,
+                   bool receiver_leads = true) {
+  const ArrayView& leading = receiver_leads ? receiver : other;
+  const ArrayView& following = receiver_leads ? other : receiver;
+  std::vector<std::size_t> order = shared_memory_order(leading, &following);
+  auto truths = [&]() -> Result<BooleanArray> {
+    if (order.empty()) return compare(receiver, other, static_cast<CompareOp>(op));
+    ViewLayout lead_layout = transposed(leading, order);
+    std::optional<ViewLayout> follow_layout;
+    if (following.shape.ndim() > 0) follow_layout = transposed(following, order);
+    ArrayView lead = lead_layout.over(leading);
+    ArrayView follow = follow_layout ? follow_layout->over(following) : following;
+    return receiver_leads ? compare(lead, follow, static_cast<CompareOp>(op))
+                          : compare(follow, lead, static_cast<CompareOp>(op));
+  }();
   if (!truths) return raise_error(truths.error());
-  return plain_booleans(std::move(*truths));
+  return plain_booleans(std::move(*truths), order);
 }
 
 // What numpy's ufuncs may do with an array: the operators the array has,
@@ -173,7 +190,10 @@ PyObject* apply_function(PyObject* name, PyObject* inputs, bool& found) {
   found = true;
   if (const auto* unary = find_named(kUnaryFunctions, name)) {
     if (count != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) return refuse_for_numpy(name);
-    return to_python(apply(unary->function, array_of(PyTuple_GET_ITEM(inputs, 0))));
+    return in_memory_order(PyTuple_GET_ITEM(inputs, 0), nullptr,
+                           [&](const ArrayView& array, const ArrayView*) {
+                             return apply(unary->function, array);
+                           });
   }
   if (const auto* predicate = find_named(kPredicates, name)) {
     if (count != 1 || !is_array(PyTuple_GET_ITEM(inputs, 0))) return refuse_for_numpy(name);
@@ -183,7 +203,13 @@ PyObject* apply_function(PyObject* name, PyObject* inputs, bool& found) {
     if (count != 2) return refuse_for_numpy(name);
     Operand left(PyTuple_GET_ITEM(inputs, 0)), right(PyTuple_GET_ITEM(inputs, 1));
     if (!left || !right) return PyErr_Occurred() ? nullptr : refuse_for_numpy(name);
-    return to_python(apply(binary->function, *left, *right));
+    if (!is_array(PyTuple_GET_ITEM(inputs, 0))) {
+      return to_python(apply(binary->function, *left, *right));
+    }
+    return in_memory_order(PyTuple_GET_ITEM(inputs, 0), &*right,
+                           [&](const ArrayView& a, const ArrayView* b) {
+                             return apply(binary->function, a, *b);
+                           });
   }
   found = false;
   return nullptr;
@@ -331,7 +357,7 @@ PyObject* apply_ufunc(const UfuncOperator& ufunc, PyObject* inputs, PyObject* na
 }  // namespace
 
 PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, int op) {
-  return guarded([&] { return compared(single_value(quantity), array_of(array), op); });
+  return guarded([&] { return compared(single_value(quantity), array_of(array), op, false); });
 }
 
 // `items` with each quantity from position `from` on as an array of shape

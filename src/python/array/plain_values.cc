@@ -74,6 +74,7 @@ struct Holder {
   Array array;
   BufferLayout layout;
   bool writable;
+  bool c_contiguous;  // false when lent in another order than made
 };
 
 template <class Array>
@@ -81,7 +82,8 @@ int get_held_buffer(PyObject* object, Py_buffer* view, int flags) {
   auto* self = reinterpret_cast<Holder<Array>*>(object);
   auto& values = self->array.values;
   LentBuffer lent{values.data(), values.size(), Lent<Array>::kItemSize, Lent<Array>::kFormat,
-                  static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable};
+                  static_cast<int>(self->array.shape.ndim()), &self->layout, self->writable,
+                  self->c_contiguous};
   return lend_buffer(object, lent, view, flags, "these values are read-only");
 }
 
@@ -112,19 +114,39 @@ PyType_Spec kHolderSpec = {
 template <class Array>
 std::atomic<PyTypeObject*> g_holder_type{nullptr};
 
+// The layout that lends values made with their axes in `order` (C-ordered
+// in that order) in the caller's axes: axis order[k] gets the extent and
+// stride of their axis k.
+BufferLayout layout_in(const ArrayShape& made, std::size_t itemsize,
+                       std::span<const std::size_t> order) {
+  if (order.empty()) return BufferLayout(made, static_cast<Py_ssize_t>(itemsize));
+  std::size_t ndim = made.ndim();
+  std::vector<std::size_t> extents(ndim);
+  ByteStrides strides;
+  for (std::size_t k = 0; k < ndim; ++k) strides.emplace_back(0);
+  auto step = static_cast<std::ptrdiff_t>(itemsize);
+  for (std::size_t k = ndim; k-- > 0;) {
+    extents[order[k]] = made[k];
+    strides[order[k]] = step;
+    step *= static_cast<std::ptrdiff_t>(made[k]);
+  }
+  return BufferLayout(*ArrayShape::of(extents), strides);
+}
+
 template <class Array>
-PyObject* wrap_held(Array&& array, bool writable) {
+PyObject* wrap_held(Array&& array, bool writable, std::span<const std::size_t> order = {}) {
   PyTypeObject* type = once(g_holder_type<Array>, [] {
     return reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&kHolderSpec<Array>));
   });
   if (type == nullptr) return nullptr;
-  BufferLayout layout(array.shape, static_cast<Py_ssize_t>(Lent<Array>::kItemSize));
+  BufferLayout layout = layout_in(array.shape, Lent<Array>::kItemSize, order);
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<Holder<Array>*>(object);
   ::new (&self->layout) BufferLayout(std::move(layout));
   ::new (&self->array) Array(std::move(array));
   self->writable = writable;
+  self->c_contiguous = order.empty();
   return object;
 }
 
@@ -135,9 +157,9 @@ PyObject* plain_values(ValueArray&& array) {
   return handed_out(wrap_held(std::move(array), asarray != nullptr), asarray);
 }
 
-PyObject* plain_booleans(BooleanArray&& array) {
+PyObject* plain_booleans(BooleanArray&& array, std::span<const std::size_t> order) {
   PyObject* asarray = numpy_asarray();
-  return handed_out(wrap_held(std::move(array), asarray != nullptr), asarray);
+  return handed_out(wrap_held(std::move(array), asarray != nullptr, order), asarray);
 }
 
 }  // namespace drovik::python

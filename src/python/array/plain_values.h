@@ -8,6 +8,9 @@
 #include "array/array_comparison.h"
 #include "array/value_array.h"
 
+#include <cstddef>
+#include <span>
+
 namespace drovik::python {
 
 // numpy.asarray (a borrowed reference, kept for the process), or nullptr
@@ -17,7 +20,9 @@ PyObject* numpy_asarray();
 // The doubles of `array` (its unit dropped), or nullptr with an exception.
 PyObject* plain_values(ValueArray&& array);
 // The truths of `array`: numpy booleans, or a memoryview of format '?'.
-PyObject* plain_booleans(BooleanArray&& array);
+// With an `order`, the truths were made with their axes in it (axis k of
+// `array` is the caller's axis order[k]) and are lent in the caller's axes.
+PyObject* plain_booleans(BooleanArray&& array, std::span<const std::size_t> order = {});
 
 }  // namespace drovik::python
 
