@@ -780,6 +780,7 @@ def test_numpy_functions_that_are_methods_keep_the_unit(call):
     ("geomspace(km, m * 8000, 4)", "geomspace(1, 8, 4)", "km"),
     ("histogram(a, 3)[1]", "histogram(x, 3)[1]", "km"),
     ("histogram(a, [m * 500, km * 2, km * 3])[1]", "histogram(x, [0.5, 2, 3])[1]", "km"),
+    ("histogram(a, 2, density=True)[0]", "histogram(x, 2, density=True)[0]", "1/km"),
     # Units multiplied, divided or raised, each operand read in its own unit.
     ("dot(a, b)", "dot(x, y)", "km.m"), ("outer(a, b)", "outer(x, y)", "km.m"),
     ("inner(a, b)", "inner(x, y)", "km.m"), ("cross(a, b)", "cross(x, y)", "km.m"),

@@ -487,7 +487,18 @@ PyObject* call_numpy_function(PyObject* function, PyObject* name, PyObject* args
       },
       [&](PyObject* value, PyObject*) { return converter.plain(value, false); }));
   if (!result) return nullptr;
-  return entry->gives == Gives::kPlain ? result.release() : in_unit(result.get(), unit, source);
+  if (entry->gives == Gives::kPlain) return result.release();
+  // A histogram's density counts per unit of its values: the unit's reciprocal.
+  PyObject* density = PyDict_GetItemString(kwargs, "density");
+  if (PyUnicode_CompareWithASCIIString(name, "histogram") == 0 && density != nullptr &&
+      PyObject_IsTrue(density) == 1 && PyTuple_Check(result.get()) &&
+      PyTuple_GET_SIZE(result.get()) == 2) {
+    Owned per_unit(in_unit(PyTuple_GET_ITEM(result.get(), 0), divide_units(UnitRef(), unit),
+                           nullptr));
+    Owned edges(per_unit ? in_unit(PyTuple_GET_ITEM(result.get(), 1), unit, source) : nullptr);
+    return edges ? PyTuple_Pack(2, per_unit.get(), edges.get()) : nullptr;
+  }
+  return in_unit(result.get(), unit, source);
 }
 
 }  // namespace drovik::python
