@@ -10,17 +10,6 @@
 namespace drovik {
 namespace {
 
-// numpy's text of the requested extents, -1 included: "(4, -1)".
-std::string extents_text(std::span<const std::ptrdiff_t> extents) {
-  std::string text = "(";
-  for (std::size_t k = 0; k < extents.size(); ++k) {
-    if (k > 0) text += ", ";
-    text += std::to_string(extents[k]);
-  }
-  if (extents.size() == 1) text += ",";
-  return text + ")";
-}
-
 // A layout over the same first value with these extents and strides.
 ViewLayout layout(std::span<const std::size_t> extents, std::span<const std::ptrdiff_t> strides,
                   std::ptrdiff_t offset = 0) {
@@ -127,19 +116,6 @@ ViewLayout squeezed(const ArrayView& view, std::span<const bool> drop) {
     if (drop[k]) continue;
     extents.push_back(view.shape[k]);
     strides.push_back(own.strides[k]);
-  }
-  return layout(extents, strides);
-}
-
-ViewLayout expanded(const ArrayView& view, std::span<const bool> added) {
-  ViewLayout own = layout_of(view);
-  std::vector<std::size_t> extents;
-  std::vector<std::ptrdiff_t> strides;
-  std::size_t from = 0;
-  for (bool is_new : added) {
-    extents.push_back(is_new ? 1 : view.shape[from]);
-    strides.push_back(is_new ? 0 : own.strides[from]);
-    from += is_new ? 0 : 1;
   }
   return layout(extents, strides);
 }

@@ -32,10 +32,6 @@ ViewLayout transposed(const ArrayView& view, std::span<const std::size_t> order)
 // Without the axes of extent 1 that `drop` marks.
 ViewLayout squeezed(const ArrayView& view, std::span<const bool> drop);
 
-// With an axis of extent 1 inserted before each axis of the result that
-// `added` marks (`added` has an entry per result axis).
-ViewLayout expanded(const ArrayView& view, std::span<const bool> added);
-
 // The view repeated along new leading axes and its extent-1 axes, as numpy
 // broadcasts it to `shape` (stride 0 where it repeats); BadShape with
 // numpy's message when it cannot be.

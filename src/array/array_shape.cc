@@ -41,14 +41,28 @@ bool operator==(const ArrayShape& a, const ArrayShape& b) {
   return true;
 }
 
-std::string shape_text(const ArrayShape& shape) {
+namespace {
+
+// Python's text of a tuple of n numbers, at(k) the k-th.
+template <class At>
+std::string tuple_text(std::size_t n, At at) {
   std::string text = "(";
-  for (std::size_t axis = 0; axis < shape.ndim(); ++axis) {
-    if (axis > 0) text += ", ";
-    text += std::to_string(shape[axis]);
+  for (std::size_t k = 0; k < n; ++k) {
+    if (k > 0) text += ", ";
+    text += std::to_string(at(k));
   }
-  if (shape.ndim() == 1) text += ",";
+  if (n == 1) text += ",";
   return text + ")";
+}
+
+}  // namespace
+
+std::string shape_text(const ArrayShape& shape) {
+  return tuple_text(shape.ndim(), [&](std::size_t k) { return shape[k]; });
+}
+
+std::string extents_text(std::span<const std::ptrdiff_t> extents) {
+  return tuple_text(extents.size(), [&](std::size_t k) { return extents[k]; });
 }
 
 Result<ArrayShape> broadcast(const ArrayShape& a, const ArrayShape& b) {

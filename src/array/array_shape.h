@@ -37,8 +37,10 @@ class ArrayShape {
   std::size_t size_ = 1;
 };
 
-// numpy's text of a shape: "()", "(3,)", "(2, 3)".
+// numpy's text of a shape: "()", "(3,)", "(2, 3)"; of requested extents,
+// -1 included: "(4, -1)".
 std::string shape_text(const ArrayShape& shape);
+std::string extents_text(std::span<const std::ptrdiff_t> extents);
 
 // The shape of a result of an element-wise operation on arrays of shapes a
 // and b: aligned at their last axes, each pair of extents equal or one of

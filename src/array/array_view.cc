@@ -27,16 +27,6 @@ bool ArrayView::is_c_contiguous() const {
   return true;
 }
 
-double ArrayView::at(std::size_t i) const {
-  if (strides == nullptr) return data[i];
-  std::ptrdiff_t offset = 0;
-  for (std::size_t k = shape.ndim(); k-- > 0;) {
-    offset += static_cast<std::ptrdiff_t>(i % shape[k]) * strides[k];
-    i /= shape[k];
-  }
-  return data[offset / static_cast<std::ptrdiff_t>(sizeof(double))];
-}
-
 ByteStrides c_strides(const ArrayShape& shape) {
   ByteStrides strides;
   for (std::size_t k = 0; k < shape.ndim(); ++k) strides.emplace_back(0);

@@ -39,8 +39,6 @@ struct ArrayView {
   // True when the values lie one after another in C order (the last axis
   // fastest), as an owned array's do: extent-1 axes and empty arrays are.
   bool is_c_contiguous() const;
-  // The element at C-order position `i` (0 <= i < shape.size()).
-  double at(std::size_t i) const;
 };
 
 // Strides in bytes, one per axis, side by side in place (a layout is made
@@ -86,13 +84,15 @@ Values gathered(const ArrayView& view);
 class CompactValues {
  public:
   explicit CompactValues(const ArrayView& view)
-      : copy_(view.is_c_contiguous() ? Values() : gathered(view)),
-        data_(view.is_c_contiguous() ? view.data : copy_.data()),
+      : in_place_(view.is_c_contiguous()),
+        copy_(in_place_ ? Values() : gathered(view)),
+        data_(in_place_ ? view.data : copy_.data()),
         size_(view.shape.size()) {}
   const double* data() const { return data_; }
   std::span<const double> span() const { return {data_, size_}; }
 
  private:
+  bool in_place_;
   Values copy_;
   const double* data_;
   std::size_t size_;

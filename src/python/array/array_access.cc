@@ -87,10 +87,7 @@ PyObject* by_positions(PyObject* self, PyObject* key, const char* refusal) {
   Owned positions(range ? PyObject_CallMethod(range.get(), "reshape", "O", shape.get()) : nullptr);
   Owned chosen(positions ? PyObject_GetItem(positions.get(), key) : nullptr);
   if (!chosen) return nullptr;
-  std::size_t all = array.shape.size();
-  ValueArray flat{*ArrayShape::of(std::span<const std::size_t>(&all, 1)), gathered(array),
-                  array.unit};
-  Owned values(wrap_array(std::move(flat)));
+  Owned values(wrap_array(flat_copy(array)));
   if (!values) return nullptr;
   // A position array of shape () names one value: a quantity, as numpy gives a scalar.
   return PyObject_GetItem(values.get(), chosen.get());

@@ -362,20 +362,25 @@ std::optional<ValueArray> operand_argument(PyObject* other) {
   return ValueArray{ArrayShape(), {value}, UnitRef()};
 }
 
+bool holds_native_doubles(const Py_buffer& lent) {
+  std::optional<ElementType> type = element_type_of(lent.format ? lent.format : "B");
+  auto ndim = static_cast<std::size_t>(lent.ndim);
+  bool native = type && type->kind == ElementType::Kind::kFloat && type->size == 8 &&
+                !type->swapped && lent.itemsize == 8 && ndim <= kMaxDimensions &&
+                (ndim <= 1 || lent.shape != nullptr) &&
+                reinterpret_cast<std::uintptr_t>(lent.buf) % alignof(double) == 0;
+  for (std::size_t k = 0; native && lent.strides != nullptr && k < ndim; ++k) {
+    native = lent.strides[k] % static_cast<Py_ssize_t>(sizeof(double)) == 0;
+  }
+  return native;
+}
+
 bool OperandValues::read(PyObject* other) {
   if (PyObject_CheckBuffer(other)) {
     if (!buffer_.get(other)) return false;
     const Py_buffer& lent = buffer_.view();
-    std::optional<ElementType> type = element_type_of(lent.format ? lent.format : "B");
     auto ndim = static_cast<std::size_t>(lent.ndim);
-    bool in_place = type && type->kind == ElementType::Kind::kFloat && type->size == 8 &&
-                    !type->swapped && lent.itemsize == 8 && ndim <= kMaxDimensions &&
-                    (ndim <= 1 || lent.shape != nullptr) &&
-                    reinterpret_cast<std::uintptr_t>(lent.buf) % alignof(double) == 0;
-    for (std::size_t k = 0; in_place && lent.strides != nullptr && k < ndim; ++k) {
-      in_place = lent.strides[k] % static_cast<Py_ssize_t>(sizeof(double)) == 0;
-    }
-    if (in_place) {
+    if (holds_native_doubles(lent)) {
       std::size_t extents[kMaxDimensions];
       for (std::size_t k = 0; k < ndim; ++k) {
         extents[k] = static_cast<std::size_t>(lent.shape ? lent.shape[k] : lent.len / 8);

@@ -51,6 +51,11 @@ class HeldBuffer {
   bool held_ = false;
 };
 
+// True when `lent` holds native doubles, each on an 8-byte boundary, with
+// at most kMaxDimensions axes and strides in whole values: what may be read
+// where it lies, or kept, without converting a value.
+bool holds_native_doubles(const Py_buffer& lent);
+
 // An operator's other operand as unitless values: read where they lie when
 // it lends native doubles (a numpy float64 array, strided or not: no copy,
 // the buffer held while this lives), otherwise through operand_argument.

@@ -182,12 +182,7 @@ PyObject* ravel_method(PyObject* self, PyObject*) {
 
 // numpy's flatten copies, always.
 PyObject* flatten_method(PyObject* self, PyObject*) {
-  return guarded([&] {
-    ArrayView array = array_of(self);
-    std::size_t size = array.shape.size();
-    return wrap_array(ValueArray{*ArrayShape::of(std::span<const std::size_t>(&size, 1)),
-                                 gathered(array), array.unit});
-  });
+  return guarded([&] { return wrap_array(flat_copy(array_of(self))); });
 }
 
 PyObject* transpose_method(PyObject* self, PyObject* const* args, Py_ssize_t nargs) {
@@ -277,10 +272,7 @@ PyObject* cumsum_method(PyObject* self, PyObject* args, PyObject* kwargs) {
     }
     ArrayView array = array_of(self);
     if (axis == Py_None) {  // numpy runs over the values flattened
-      std::size_t size = array.shape.size();
-      ValueArray flat{*ArrayShape::of(std::span<const std::size_t>(&size, 1)), gathered(array),
-                      array.unit};
-      return to_python(cumulative_sum(flat, 0));
+      return to_python(cumulative_sum(flat_copy(array), 0));
     }
     std::optional<std::size_t> k = axis_index(axis, array.shape.ndim());
     if (!k) return nullptr;

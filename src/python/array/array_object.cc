@@ -83,73 +83,71 @@ PyObject* shape_tuple(const ArrayShape& shape) {
   return tuple.release();
 }
 
-PyObject* wrap_array(ValueArray&& array) {
+namespace {
+
+// Where a new array's values lie: those it owns, or a block `base` holds
+// (nullptr for none), `data` the first value it shows within `block`.
+struct Placement {
+  Values values;
+  PyObject* base;
+  const double* data;
+  const double* block;
+  std::size_t block_size;
+};
+
+// A new DrovikArray of `shape` in `unit` lent as `layout` says, its values
+// placed as `placed` says (data and block of owned values taken once they
+// are in place); nullptr with an exception set. Everything that may throw
+// comes before the object exists.
+PyObject* made_array(BufferLayout&& layout, ArrayShape&& shape, UnitRef&& unit,
+                     Placement&& placed) {
   PyTypeObject* type = array_type();
   if (type == nullptr) return nullptr;
-  // Everything that may throw comes before the object exists.
-  BufferLayout layout(array.shape, sizeof(double));
   PyObject* object = type->tp_alloc(type, 0);
   if (object == nullptr) return nullptr;
   auto* self = reinterpret_cast<ArrayObject*>(object);
   ::new (&self->layout) BufferLayout(std::move(layout));
-  ::new (&self->shape) ArrayShape(std::move(array.shape));
-  ::new (&self->unit) UnitRef(std::move(array.unit));
-  ::new (&self->values) Values(std::move(array.values));
-  self->data = self->values.data();
-  self->base = nullptr;
-  self->block = self->data;
-  self->block_size = self->values.size();
+  ::new (&self->shape) ArrayShape(std::move(shape));
+  ::new (&self->unit) UnitRef(std::move(unit));
+  ::new (&self->values) Values(std::move(placed.values));
+  bool owned = placed.base == nullptr;
+  self->base = owned ? nullptr : Py_NewRef(placed.base);
+  self->data = owned ? self->values.data() : placed.data;
+  self->block = owned ? self->values.data() : placed.block;
+  self->block_size = owned ? self->values.size() : placed.block_size;
   return object;
+}
+
+}  // namespace
+
+PyObject* wrap_array(ValueArray&& array) {
+  BufferLayout layout(array.shape, sizeof(double));
+  return made_array(std::move(layout), std::move(array.shape), std::move(array.unit),
+                    Placement{std::move(array.values), nullptr, nullptr, nullptr, 0});
 }
 
 PyObject* wrap_adopted(PyObject* owner, const double* data, ArrayShape&& shape, UnitRef unit) {
-  PyTypeObject* type = array_type();
-  if (type == nullptr) return nullptr;
-  BufferLayout lent(shape, sizeof(double));
-  PyObject* object = type->tp_alloc(type, 0);
-  if (object == nullptr) return nullptr;
-  auto* self = reinterpret_cast<ArrayObject*>(object);
-  ::new (&self->layout) BufferLayout(std::move(lent));
-  ::new (&self->shape) ArrayShape(std::move(shape));
-  ::new (&self->unit) UnitRef(std::move(unit));
-  ::new (&self->values) Values();
-  self->data = data;
-  self->base = Py_NewRef(owner);
-  self->block = data;
-  self->block_size = self->shape.size();
-  return object;
+  BufferLayout layout(shape, sizeof(double));
+  std::size_t count = shape.size();
+  return made_array(std::move(layout), std::move(shape), std::move(unit),
+                    Placement{Values(), owner, data, data, count});
 }
 
 PyObject* wrap_view(PyObject* source, ViewLayout&& layout) {
-  PyTypeObject* type = array_type();
-  if (type == nullptr) return nullptr;
   auto* from = reinterpret_cast<ArrayObject*>(source);
   BufferLayout lent(layout.shape, layout.strides);
-  UnitRef unit = from->unit;
-  PyObject* object = type->tp_alloc(type, 0);
-  if (object == nullptr) return nullptr;
-  auto* self = reinterpret_cast<ArrayObject*>(object);
-  ::new (&self->layout) BufferLayout(std::move(lent));
-  ::new (&self->shape) ArrayShape(std::move(layout.shape));
-  ::new (&self->unit) UnitRef(std::move(unit));
-  ::new (&self->values) Values();
-  self->data = from->data + layout.offset / static_cast<std::ptrdiff_t>(sizeof(double));
   // A view of a view holds the array that owns the values, so that chains
   // of views hold nothing between.
-  self->base = Py_NewRef(from->base != nullptr ? from->base : source);
-  self->block = from->block;
-  self->block_size = from->block_size;
-  return object;
-}
-
-PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source) {
-  return layout ? wrap_view(source, std::move(*layout)) : raise_error(layout.error());
+  PyObject* owner = from->base != nullptr ? from->base : source;
+  const double* first = from->data + layout.offset / static_cast<std::ptrdiff_t>(sizeof(double));
+  return made_array(std::move(lent), std::move(layout.shape), UnitRef(from->unit),
+                    Placement{Values(), owner, first, from->block, from->block_size});
 }
 
 std::vector<std::size_t> shared_memory_order(const ArrayView& view, const ArrayView* other) {
   std::vector<std::size_t> order = memory_order(view);
-  bool shared = other == nullptr || other->shape.ndim() == 0 ||
-                (other->shape == view.shape && memory_order(*other) == order);
+  if (order.empty() || other == nullptr || other->shape.ndim() == 0) return order;
+  bool shared = other->shape == view.shape && memory_order(*other) == order;
   return shared ? order : std::vector<std::size_t>();
 }
 
@@ -163,6 +161,12 @@ PyObject* shown_in_order(Result<ValueArray>&& result, std::span<const std::size_
 
 ValueArray compact_copy(const ArrayView& view) {
   return ValueArray{view.shape, gathered(view), view.unit};
+}
+
+ValueArray flat_copy(const ArrayView& view) {
+  std::size_t size = view.shape.size();
+  return ValueArray{*ArrayShape::of(std::span<const std::size_t>(&size, 1)), gathered(view),
+                    view.unit};
 }
 
 PyObject* to_python(Result<ValueArray>&& result) {

@@ -116,13 +116,14 @@ PyObject* wrap_adopted(PyObject* owner, const double* data, ArrayShape&& shape, 
 // A new DrovikArray showing `source`'s values as `layout` lays them out
 // (relative to source's first value), or nullptr with an exception set.
 PyObject* wrap_view(PyObject* source, ViewLayout&& layout);
-PyObject* to_python(Result<ViewLayout>&& layout, PyObject* source);
 // The new array `result`, made with its axes in `order`, shown in the
 // caller's axes (axis order[k] of the caller's is its axis k) by a view
 // that transposes it back; or the error raised (nullptr).
 PyObject* shown_in_order(Result<ValueArray>&& result, std::span<const std::size_t> order);
-// The values of `view` in C order, owned: a compact copy.
+// The values of `view` in C order, owned: a compact copy; and the same
+// along one axis (numpy's flatten).
 ValueArray compact_copy(const ArrayView& view);
+ValueArray flat_copy(const ArrayView& view);
 
 // The new array, or the error raised (nullptr).
 PyObject* to_python(Result<ValueArray>&& result);
@@ -133,21 +134,32 @@ PyObject* to_python(Result<ValueArray>&& result);
 // for C order.
 std::vector<std::size_t> shared_memory_order(const ArrayView& view, const ArrayView* other);
 
+// visit(a, b, order): `view` and `other` (which may be null) seen with their
+// axes in shared_memory_order's `order`, so that walking them in C order
+// reads the values as they lie; as they are when `order` is empty.
+template <class Visit>
+auto in_shared_order(const ArrayView& view, const ArrayView* other, Visit visit) {
+  std::vector<std::size_t> order = shared_memory_order(view, other);
+  if (order.empty()) return visit(view, other, order);
+  ViewLayout permuted = transposed(view, order);
+  ArrayView a = permuted.over(view);
+  if (other == nullptr || other->shape.ndim() == 0) return visit(a, other, order);
+  ViewLayout other_permuted = transposed(*other, order);
+  ArrayView b = other_permuted.over(*other);
+  return visit(a, &b, order);
+}
+
 // compute(array, other) (other may be null) walking the values in the order
 // shared_memory_order gives: the result is made in that order and shown in
 // the caller's axes by a transposing view, as numpy's K order lays it out.
 template <class Compute>
 PyObject* in_memory_order(PyObject* array, const ArrayView* other, Compute compute) {
-  ArrayView view = array_of(array);
-  std::vector<std::size_t> order = shared_memory_order(view, other);
-  if (order.empty()) return to_python(compute(view, other));
-  ViewLayout permuted = transposed(view, order);
-  if (other == nullptr || other->shape.ndim() == 0) {
-    return shown_in_order(compute(permuted.over(view), other), order);
-  }
-  ViewLayout other_permuted = transposed(*other, order);
-  ArrayView other_view = other_permuted.over(*other);
-  return shown_in_order(compute(permuted.over(view), &other_view), order);
+  return in_shared_order(array_of(array), other,
+                         [&](const ArrayView& a, const ArrayView* b,
+                             const std::vector<std::size_t>& order) -> PyObject* {
+                           if (order.empty()) return to_python(compute(a, b));
+                           return shown_in_order(compute(a, b), order);
+                         });
 }
 
 }  // namespace drovik::python

@@ -80,21 +80,16 @@ PyObject* dispatch(PyObject* left, PyObject* right, Operation forward, Operation
 // and the truths lent in the caller's axes.
 PyObject* compared(const ArrayView& receiver, const ArrayView& other, int op,
                    bool receiver_leads = true) {
-  const ArrayView& leading = receiver_leads ? receiver : other;
-  const ArrayView& following = receiver_leads ? other : receiver;
-  std::vector<std::size_t> order = shared_memory_order(leading, &following);
-  auto truths = [&]() -> Result<BooleanArray> {
-    if (order.empty()) return compare(receiver, other, static_cast<CompareOp>(op));
-    ViewLayout lead_layout = transposed(leading, order);
-    std::optional<ViewLayout> follow_layout;
-    if (following.shape.ndim() > 0) follow_layout = transposed(following, order);
-    ArrayView lead = lead_layout.over(leading);
-    ArrayView follow = follow_layout ? follow_layout->over(following) : following;
-    return receiver_leads ? compare(lead, follow, static_cast<CompareOp>(op))
-                          : compare(follow, lead, static_cast<CompareOp>(op));
-  }();
-  if (!truths) return raise_error(truths.error());
-  return plain_booleans(std::move(*truths), order);
+  auto how = static_cast<CompareOp>(op);
+  return in_shared_order(
+      receiver_leads ? receiver : other, receiver_leads ? &other : &receiver,
+      [&](const ArrayView& lead, const ArrayView* follow,
+          const std::vector<std::size_t>& order) -> PyObject* {
+        Result<BooleanArray> truths =
+            receiver_leads ? compare(lead, *follow, how) : compare(*follow, lead, how);
+        if (!truths) return raise_error(truths.error());
+        return plain_booleans(std::move(*truths), order);
+      });
 }
 
 // What numpy's ufuncs may do with an array: the operators the array has,
@@ -360,6 +355,15 @@ PyObject* compare_quantity_with_array(const Drovik& quantity, PyObject* array, i
   return guarded([&] { return compared(single_value(quantity), array_of(array), op, false); });
 }
 
+// `item` as an array of shape () when it is a quantity, else itself (a new
+// reference); nullptr with an exception.
+PyObject* quantity_as_array(PyObject* item) {
+  if (!is_drovik(item)) return Py_NewRef(item);
+  const Drovik* quantity = readable_quantity(item);
+  if (quantity == nullptr) return borrow_silent(item).refused();
+  return wrap_array(single_value(*quantity));
+}
+
 // `items` with each quantity from position `from` on as an array of shape
 // (); nullptr with an exception.
 PyObject* quantities_as_arrays(PyObject* items, Py_ssize_t from) {
@@ -368,14 +372,7 @@ PyObject* quantities_as_arrays(PyObject* items, Py_ssize_t from) {
   if (!arguments) return nullptr;
   for (Py_ssize_t i = 0; i < count; ++i) {
     PyObject* item = PyTuple_GET_ITEM(items, i);
-    PyObject* argument = nullptr;
-    if (i >= from && is_drovik(item)) {
-      const Drovik* quantity = readable_quantity(item);
-      if (quantity == nullptr) return borrow_silent(item).refused();
-      argument = wrap_array(single_value(*quantity));
-    } else {
-      argument = Py_NewRef(item);
-    }
+    PyObject* argument = i >= from ? quantity_as_array(item) : Py_NewRef(item);
     if (argument == nullptr) return nullptr;
     PyTuple_SET_ITEM(arguments.get(), i, argument);
   }
@@ -413,9 +410,7 @@ PyObject* quantity_array_function(PyObject*, PyObject* args, PyObject*) {
     Py_ssize_t at = 0;
     while (PyDict_Next(PyTuple_GET_ITEM(args, 3), &at, &key, &value)) {
       if (!is_drovik(value)) continue;
-      const Drovik* quantity = readable_quantity(value);
-      if (quantity == nullptr) return borrow_silent(value).refused();
-      Owned as_array(wrap_array(single_value(*quantity)));
+      Owned as_array(quantity_as_array(value));
       if (!as_array || PyDict_SetItem(call_kwargs.get(), key, as_array.get()) < 0) return nullptr;
     }
     Owned arguments(PyTuple_Pack(4, PyTuple_GET_ITEM(args, 0), PyTuple_GET_ITEM(args, 1),

@@ -69,15 +69,22 @@ constexpr NumpyFunction kFunctions[] = {
     {"count_nonzero", Gives::kPlain, {-1, -1}}, {"searchsorted", Gives::kPlain, {1, -1}},
 };
 
-// The unit of the first array among `item` and the items of a list or
-// tuple in it (read from a tuple of the list's items, which holds them while
-// another thread may change the list).
-std::optional<UnitRef> first_unit(PyObject* item) {
+// The unit an argument carries: an array's or a quantity's; nothing for a
+// plain number or array.
+std::optional<UnitRef> unit_of(PyObject* item) {
   if (is_array(item)) return array_of(item).unit;
   if (is_drovik(item)) {
     const Drovik* quantity = readable_quantity(item);
     if (quantity != nullptr) return quantity->unit;
   }
+  return std::nullopt;
+}
+
+// The unit of the first array or quantity among `item` and the items of a
+// list or tuple in it (read from a tuple of the list's items, which holds
+// them while another thread may change the list).
+std::optional<UnitRef> first_unit(PyObject* item) {
+  if (std::optional<UnitRef> unit = unit_of(item)) return unit;
   if (PyList_Check(item) || PyTuple_Check(item)) {
     Owned items(PySequence_Tuple(item));
     if (!items) {
@@ -169,9 +176,7 @@ class Converter {
 // broadcast), relative to source's first value; nothing otherwise.
 std::optional<ViewLayout> layout_among(const Py_buffer& lent, PyObject* source) {
   auto* from = reinterpret_cast<ArrayObject*>(source);
-  if (lent.itemsize != sizeof(double) || lent.format == nullptr || lent.shape == nullptr ||
-      lent.strides == nullptr || lent.ndim > static_cast<int>(kMaxDimensions) ||
-      !(std::strcmp(lent.format, "d") == 0 || std::strcmp(lent.format, "=d") == 0)) {
+  if (!holds_native_doubles(lent) || lent.shape == nullptr || lent.strides == nullptr) {
     return std::nullopt;
   }
   std::vector<std::size_t> extents(static_cast<std::size_t>(lent.ndim));
@@ -216,10 +221,7 @@ PyObject* numpy_ndarray() {
 // doubles (numpy's concatenate, sort, ...): an array may then keep it as the
 // holder of its values instead of copying them.
 bool adoptable(PyObject* result, const Py_buffer& lent) {
-  if (Py_REFCNT(result) != 2 || lent.itemsize != sizeof(double) || lent.format == nullptr ||
-      !(std::strcmp(lent.format, "d") == 0 || std::strcmp(lent.format, "=d") == 0) ||
-      lent.ndim > static_cast<int>(kMaxDimensions) || lent.shape == nullptr ||
-      reinterpret_cast<std::uintptr_t>(lent.buf) % alignof(double) != 0) {
+  if (Py_REFCNT(result) != 2 || !holds_native_doubles(lent) || lent.shape == nullptr) {
     return false;
   }
   Py_ssize_t step = sizeof(double);
@@ -304,17 +306,6 @@ PyObject* called_on_plain(PyObject* function, PyObject* args, PyObject* kwargs, 
     if (!part || PyDict_SetItem(plain_kwargs.get(), key, part.get()) < 0) return nullptr;
   }
   return PyObject_Call(function, plain_args.get(), plain_kwargs.get());
-}
-
-// The unit an argument carries: an array's or a quantity's; nothing for a
-// plain number or array.
-std::optional<UnitRef> unit_of(PyObject* item) {
-  if (is_array(item)) return array_of(item).unit;
-  if (is_drovik(item)) {
-    const Drovik* quantity = readable_quantity(item);
-    if (quantity != nullptr) return quantity->unit;
-  }
-  return std::nullopt;
 }
 
 // An argument as plain values in its own unit (in `unit` when one is
