@@ -787,6 +787,10 @@ def test_numpy_functions_that_are_methods_keep_the_unit(call):
     ("a @ b", "x @ y", "km.m"), ("matmul(a, b)", "matmul(x, y)", "km.m"),
     ("trapezoid(a, b)", "trapezoid(x, y)", "km.m"), ("trapezoid(a, dx=m * 2)", "trapezoid(x, dx=2)", "km.m"),
     ("gradient(a, m * 2)", "gradient(x, 2)", "km/m"), ("prod(a)", "prod(x)", "km3"),
+    # Empty arrays and quantities (arrays of shape ()) among the operands.
+    ("dot(a[:0], b[:0])", "dot(x[:0], y[:0])", "km.m"), ("outer(a[0], b)", "outer(x[0], y)", "km.m"),
+    ("concatenate([a[:0], b])", "concatenate([x[:0], y / 1000])", "km"),
+    ("sort(a[:0])", "sort(x[:0])", "km"), ("linspace(a[0], a[1], 3)", "linspace(x[0], x[1], 3)", "km"),
     ("a.prod()", "x.prod()", "km3"), ("interp(m * 1500, sort(a), b)", "interp(1.5, sort(x), y)", "m"),
     # Positions and counts stay plain.
     ("histogram(a, [m * 500, km * 2, km * 3])[0]", "histogram(x, [0.5, 2, 3])[0]", None),
@@ -799,17 +803,23 @@ def test_numpy_functions_that_are_methods_keep_the_unit(call):
     ("searchsorted(sort(a), m * 1500)", "searchsorted(sort(x), 1.5)", None),
     ("nonzero(a)", "nonzero(x)", None),
 ])
-def test_numpy_functions_keep_the_unit_of_the_first_array(call, plain_call, kind):
-    x, y = np.array([3.0, 1.0, 2.0]), np.array([500.0, 2500.0, 1750.0])
-    names = {"a": DrovikArray(x, "km"), "b": DrovikArray(y, "m"), "m": Drovik.unit("m"),
-             "km": Drovik.unit("km")}
+@pytest.mark.parametrize("layout", ["contiguous", "strided", "reversed"])
+def test_numpy_functions_keep_the_unit_of_the_first_array(call, plain_call, kind, layout):
+    # The same values as views of other layouts, numpy's operands laid out alike.
+    view = {"contiguous": lambda v: v, "strided": lambda v: np.repeat(v, 2)[::2],
+            "reversed": lambda v: v[::-1].copy()[::-1]}[layout]
+    x, y = view(np.array([3.0, 1.0, 2.0])), view(np.array([500.0, 2500.0, 1750.0]))
+    names = {"a": DrovikArray(np.repeat([3.0, 1.0, 2.0], 2), "km")[::2] if layout == "strided"
+             else DrovikArray([2.0, 1.0, 3.0], "km")[::-1] if layout == "reversed"
+             else DrovikArray(x, "km"),
+             "b": DrovikArray(y, "m"), "m": Drovik.unit("m"), "km": Drovik.unit("km")}
     got = eval(call, {**vars(np), **names})
     expected = eval(plain_call, {**vars(np), "x": x, "y": y})
     if kind is None:
         assert type(got) is type(expected) and str(got) == str(expected)
         return
     assert str(got).endswith(f" [{kind}]")
-    assert np.asarray(got.as_number()).tolist() == np.asarray(expected).tolist(), call
+    assert np.asarray(got.as_number()).tobytes() == np.asarray(expected).tobytes(), call
 
 
 @needs_numpy
